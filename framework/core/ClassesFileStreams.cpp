@@ -34,9 +34,13 @@ String SystemReason(DWORD code) {
     return reason.empty() ? "system error " + SysUtils::IntToStr(code) : reason;
 }
 
-HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+HANDLE AsHandle(intptr_t h) {
+    return reinterpret_cast<HANDLE>(h);
+}
 #else
-String SystemReason(int code) { return std::strerror(code); }
+String SystemReason(int code) {
+    return std::strerror(code);
+}
 #endif
 
 } // namespace
@@ -46,7 +50,8 @@ size_t THandleStream::Read(void* buffer, size_t count) {
     size_t total = 0;
     while (total < count) {
         DWORD chunk = DWORD(std::min<size_t>(count - total, 1u << 30)), got = 0;
-        if (!ReadFile(AsHandle(FHandle), static_cast<char*>(buffer) + total, chunk, &got, nullptr) || got == 0)
+        if (!ReadFile(AsHandle(FHandle), static_cast<char*>(buffer) + total, chunk, &got, nullptr) ||
+            got == 0)
             break;
         total += got;
     }
@@ -186,7 +191,9 @@ size_t TResourceStream::Read(void* buffer, size_t count) {
     return n;
 }
 
-size_t TResourceStream::Write(const void*, size_t) { throw EStreamError("Can't write to a read-only resource stream"); }
+size_t TResourceStream::Write(const void*, size_t) {
+    throw EStreamError("Can't write to a read-only resource stream");
+}
 
 int64_t TResourceStream::Seek(int64_t offset, TSeekOrigin origin) {
     int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? int64_t(FPosition) : int64_t(FSize);

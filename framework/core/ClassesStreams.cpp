@@ -13,7 +13,9 @@ int64_t TStream::GetSize() {
     return size;
 }
 
-void TStream::SetSize(int64_t) { throw EStreamError("Stream size cannot be changed"); }
+void TStream::SetSize(int64_t) {
+    throw EStreamError("Stream size cannot be changed");
+}
 
 void TStream::ReadBuffer(void* buffer, size_t count) {
     if (count != 0 && Read(buffer, count) != count) throw EReadError("Stream read error");
@@ -57,7 +59,9 @@ size_t TMemoryStream::Write(const void* buffer, size_t count) {
 }
 
 int64_t TMemoryStream::Seek(int64_t offset, TSeekOrigin origin) {
-    int64_t base = origin == soBeginning ? 0 : origin == soCurrent ? int64_t(FPosition) : int64_t(FData.size());
+    int64_t base = origin == soBeginning ? 0
+                   : origin == soCurrent ? int64_t(FPosition)
+                                         : int64_t(FData.size());
     int64_t pos = base + offset;
     if (pos < 0) throw EStreamError("Invalid stream operation");
     FPosition = size_t(pos); // beyond the end is allowed; a later write fills the gap with zeros
@@ -83,7 +87,9 @@ void TMemoryStream::LoadFromStream(TStream& source) {
     source.ReadBuffer(FData.data(), FData.size());
 }
 
-void TMemoryStream::SaveToStream(TStream& dest) { dest.WriteBuffer(FData.data(), FData.size()); }
+void TMemoryStream::SaveToStream(TStream& dest) {
+    dest.WriteBuffer(FData.data(), FData.size());
+}
 
 void TMemoryStream::LoadFromFile(const String& fileName) {
     TFileStream f(fileName, fmOpenRead | fmShareDenyWrite);
