@@ -23,5 +23,6 @@ VCL_EXCEPTION_CLASS(EStringListError, Exception);
 VCL_EXCEPTION_CLASS(EComponentError, Exception);
 VCL_EXCEPTION_CLASS(EParserError, Exception);
 VCL_EXCEPTION_CLASS(EInvalidOperation, Exception);
+VCL_EXCEPTION_CLASS(EOutOfResources, SysUtils::EOutOfMemory);
 
 } // namespace Classes

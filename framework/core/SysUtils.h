@@ -65,8 +65,10 @@ private:
 
 #define VCL_EXCEPTION_CLASS(Name, Base)                                                                        \
     class Name : public Base {                                                                                 \
+        using inherited = Base;                                                                                \
+                                                                                                               \
     public:                                                                                                    \
-        using Base::Base;                                                                                      \
+        using inherited::inherited;                                                                            \
         const char* ClassName() const override { return #Name; }                                               \
     }
 
