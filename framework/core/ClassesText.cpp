@@ -119,117 +119,171 @@ String SuffixedFloat(long double value, char suffix) {
     return s + suffix;
 }
 
+// The recursive functions (Object, PropList, Value, List, Collection) keep their frames small, with the
+// indentation as a count and the printing of single values apart, so that the deepest nesting the reader
+// allows fits a thread's stack also in builds with large frames.
 class TTextPrinter {
 public:
     TTextPrinter(TBinaryObjectReader& reader, String& out) : R(reader), Out(out) {}
 
-    void Object(const String& indent) {
+    void Object(size_t indent) {
         TBinaryObjectReader::TNestingGuard guard(R);
-        TRecordHeader h = R.ReadRecordHeader();
-        Out += indent;
-        Out += (h.Flags & ffInherited) ? "inherited" : (h.Flags & ffInline) ? "inline" : "object";
-        Out += ' ';
-        if (!h.Name.empty()) Out += h.Name + ": ";
-        Out += h.ClassName;
-        if (h.Flags & ffChildPos) Out += '[', Out += IntToStr(h.ChildPos), Out += ']';
-        Out += '\n';
-        PropList(indent + "  ");
+        Header(indent);
+        PropList(indent + 2);
         while (!R.EndOfList())
-            Object(indent + "  ");
-        Out += indent + "end\n";
+            Object(indent + 2);
+        Indent(indent);
+        Out += "end\n";
     }
 
 private:
-    void PropList(const String& indent) {
+    void Indent(size_t n) { Out.append(n, ' '); }
+
+    [[gnu::noinline]] void Header(size_t indent) {
+        TRecordHeader h = R.ReadRecordHeader();
+        Indent(indent);
+        Out += (h.Flags & ffInherited) ? "inherited" : (h.Flags & ffInline) ? "inline" : "object";
+        Out += ' ';
+        if (!h.Name.empty()) Out += h.Name, Out += ": ";
+        Out += h.ClassName;
+        if (h.Flags & ffChildPos) Out += '[', Out += IntToStr(h.ChildPos), Out += ']';
+        Out += '\n';
+    }
+
+    [[gnu::noinline]] void PropName(size_t indent) {
+        Indent(indent);
+        Out += R.ReadPropName();
+        Out += " = ";
+    }
+
+    void PropList(size_t indent) {
         while (!R.EndOfList()) {
-            String name = R.ReadPropName();
-            Out += indent + name + " = ";
+            PropName(indent);
             Value(R.ReadValue(), indent);
         }
     }
 
-    void Value(TValueType t, const String& indent) {
-        switch (t) {
-        case TValueType::vaList: {
-            TBinaryObjectReader::TNestingGuard guard(R);
-            Out += '(';
-            bool first = true;
-            while (!R.EndOfList()) {
-                if (first) Out += '\n';
-                first = false;
-                Out += indent + "  ";
-                Value(R.ReadValue(), indent + "  ");
-            }
-            Out += indent + ")\n";
-            break;
+    void Value(TValueType t, size_t indent) {
+        if (t == TValueType::vaList)
+            List(indent);
+        else if (t == TValueType::vaCollection)
+            Collection(indent);
+        else
+            Scalar(t, indent);
+    }
+
+    void List(size_t indent) {
+        TBinaryObjectReader::TNestingGuard guard(R);
+        Out += '(';
+        bool first = true;
+        while (!R.EndOfList()) {
+            if (first) Out += '\n';
+            first = false;
+            Indent(indent + 2);
+            Value(R.ReadValue(), indent + 2);
         }
+        Indent(indent);
+        Out += ")\n";
+    }
+
+    // Items: "<", then per item the indentation and a line end (the blanks the framework leaves), "item",
+    // the properties, "end"; then ">".
+    void Collection(size_t indent) {
+        TBinaryObjectReader::TNestingGuard guard(R);
+        Out += '<';
+        while (!R.EndOfList()) {
+            Indent(indent);
+            Out += '\n';
+            ItemHeader(indent + 2);
+            PropList(indent + 4);
+            Indent(indent + 2);
+            Out += "end";
+        }
+        Out += ">\n";
+    }
+
+    [[gnu::noinline]] void ItemHeader(size_t indent) {
+        Indent(indent);
+        Out += "item";
+        int64_t index;
+        if (R.ReadCollectionItemIndex(index)) Out += '[', Out += IntToStr(index), Out += ']';
+        int64_t at = R.Position();
+        if (R.ReadValue() != TValueType::vaList)
+            throw EReadError("Invalid stream format: collection item without its list at offset " +
+                             IntToStr(at));
+        Out += '\n';
+    }
+
+    [[gnu::noinline]] void Scalar(TValueType t, size_t indent) {
+        switch (t) {
         case TValueType::vaInt8:
         case TValueType::vaInt16:
         case TValueType::vaInt32:
         case TValueType::vaInt64:
-            Out += IntToStr(R.ReadIntegerPayload(t)) + "\n";
+            Out += IntToStr(R.ReadIntegerPayload(t));
             break;
         case TValueType::vaQWord:
-            Out += std::to_string(R.ReadQWordPayload()) + "\n";
+            Out += std::to_string(R.ReadQWordPayload());
             break;
         case TValueType::vaExtended: {
             uint8_t b[10];
             R.ReadExtendedBytes(b);
-            Out += ExtendedToStr(b) + "\n";
+            Out += ExtendedToStr(b);
             break;
         }
         case TValueType::vaSingle:
-            Out += SuffixedFloat(R.ReadSinglePayload(), 's') + "\n";
+            Out += SuffixedFloat(R.ReadSinglePayload(), 's');
             break;
         case TValueType::vaDate:
-            Out += SuffixedFloat(R.ReadDatePayload(), 'd') + "\n";
+            Out += SuffixedFloat(R.ReadDatePayload(), 'd');
             break;
         case TValueType::vaCurrency:
-            Out += CurrencyText(R.ReadCurrencyPayload()) + "\n";
+            Out += CurrencyText(R.ReadCurrencyPayload());
             break;
         case TValueType::vaString:
         case TValueType::vaLString:
-            Out += QuoteBytes(R.ReadStringPayload(t)) + "\n";
+            Out += QuoteBytes(R.ReadStringPayload(t));
             break;
         case TValueType::vaWString:
         case TValueType::vaUString:
-            Out += QuoteUnits(R.ReadWideStringPayload(t)) + "\n";
+            Out += QuoteUnits(R.ReadWideStringPayload(t));
             break;
         case TValueType::vaUTF8String: {
             // Per UTF-16 unit when the bytes are UTF-8 (a character beyond U+FFFF as its two surrogates),
             // else per byte.
             String bytes = R.ReadStringPayload(t);
-            Out += (IsValidUtf8(bytes) ? QuoteUnits(SysUtils::Utf8ToUtf16(bytes)) : QuoteBytes(bytes)) + "\n";
+            Out += IsValidUtf8(bytes) ? QuoteUnits(SysUtils::Utf8ToUtf16(bytes)) : QuoteBytes(bytes);
             break;
         }
         case TValueType::vaIdent:
-            Out += R.ReadStringPayload(t) + "\n";
+            Out += R.ReadStringPayload(t);
             break;
         case TValueType::vaFalse:
-            Out += "False\n";
+            Out += "False";
             break;
         case TValueType::vaTrue:
-            Out += "True\n";
+            Out += "True";
             break;
         case TValueType::vaNil:
-            Out += "nil\n";
+            Out += "nil";
             break;
         case TValueType::vaNull:
-            Out += "Null\n";
+            Out += "Null";
             break;
         case TValueType::vaBinary: {
             static const char kHex[] = "0123456789ABCDEF";
             std::vector<uint8_t> data = R.ReadBinaryPayload();
             Out += "{\n";
             for (size_t i = 0; i < data.size(); i += 32) {
-                Out += indent + "  ";
+                Indent(indent + 2);
                 for (size_t j = i; j < std::min(data.size(), i + 32); ++j) {
                     Out += kHex[data[j] >> 4];
                     Out += kHex[data[j] & 15];
                 }
                 Out += '\n';
             }
-            Out += indent + "}\n";
+            Indent(indent);
+            Out += '}';
             break;
         }
         case TValueType::vaSet: {
@@ -240,29 +294,14 @@ private:
                 first = false;
                 Out += m;
             }
-            Out += "]\n";
+            Out += ']';
             break;
         }
-        case TValueType::vaCollection: {
-            TBinaryObjectReader::TNestingGuard guard(R);
-            Out += '<';
-            while (!R.EndOfList()) {
-                Out += indent + "\n";
-                Out += indent + "  item";
-                int64_t index;
-                if (R.ReadCollectionItemIndex(index)) Out += '[', Out += IntToStr(index), Out += ']';
-                int64_t at = R.Position();
-                if (R.ReadValue() != TValueType::vaList)
-                    throw EReadError("Invalid stream format: collection item without its list at offset " +
-                                     IntToStr(at));
-                Out += '\n';
-                PropList(indent + "    ");
-                Out += indent + "  end";
-            }
-            Out += ">\n";
-            break;
+        case TValueType::vaList:
+        case TValueType::vaCollection:
+            break; // not single values: Value handles them
         }
-        }
+        Out += '\n';
     }
 
     TBinaryObjectReader& R;
@@ -299,39 +338,11 @@ public:
     bool AtEof() const { return FTok.Kind == TTokenKind::Eof; }
     size_t TokenStart() const { return FTok.Kind == TTokenKind::Eof ? FText.size() : FTok.Start; }
 
+    // The recursive functions (Object, Property, Value, List, Collection) keep their frames small: what
+    // needs strings is done apart.
     void Object(TBinaryObjectWriter& w) {
         Nest nest(*this);
-        TRecordHeader h;
-        if (IsSymbol("object"))
-            h.Flags = 0;
-        else if (IsSymbol("inherited"))
-            h.Flags = ffInherited;
-        else if (IsSymbol("inline"))
-            h.Flags = ffInline;
-        else
-            Expected("'object', 'inherited' or 'inline'");
-        int line = FTok.Line;
-        Next();
-        h.ClassName = SymbolText();
-        Next();
-        if (IsChar(':')) {
-            Next();
-            h.Name = h.ClassName;
-            h.ClassName = SymbolText();
-            Next();
-        }
-        if (IsChar('[')) {
-            Next();
-            if (FTok.Kind != TTokenKind::Integer) Expected("child position");
-            int64_t pos = IntegerValue(false);
-            if (pos < INT32_MIN || pos > INT32_MAX) Error("Child position out of range: " + FTok.Text);
-            h.ChildPos = int32_t(pos);
-            h.Flags |= ffChildPos;
-            Next();
-            ExpectChar(']');
-            Next();
-        }
-        Guard(line, [&] { w.WriteRecordHeader(h); });
+        Header(w);
         while (!(IsSymbol("end") || IsSymbol("object") || IsSymbol("inherited") || IsSymbol("inline")))
             Property(w);
         w.WriteListEnd();
@@ -346,8 +357,7 @@ private:
     struct Nest {
         TTextParser& P;
         explicit Nest(TTextParser& p) : P(p) {
-            if (P.FDepth >= MaxTextNesting)
-                P.Error("Nesting deeper than " + IntToStr(MaxTextNesting) + " levels");
+            if (P.FDepth >= MaxTextNesting) P.TooDeep();
             ++P.FDepth;
         }
         ~Nest() { --P.FDepth; }
@@ -357,6 +367,9 @@ private:
         throw EParserError("Line " + IntToStr(line) + ": " + msg);
     }
     [[noreturn]] void Error(const String& msg) { ErrorAt(FTok.Line, msg); }
+    [[noreturn, gnu::noinline]] void TooDeep() {
+        Error("Nesting deeper than " + IntToStr(MaxTextNesting) + " levels");
+    }
 
     String Describe() const {
         switch (FTok.Kind) {
@@ -672,6 +685,91 @@ private:
     }
 
     void Value(TBinaryObjectWriter& w, bool inList) {
+        if (IsChar('('))
+            List(w);
+        else if (IsChar('<'))
+            Collection(w);
+        else
+            Scalar(w, inList);
+    }
+
+    void List(TBinaryObjectWriter& w) {
+        Nest nest(*this);
+        Next();
+        w.WriteListBegin();
+        while (!IsChar(')'))
+            Value(w, true);
+        w.WriteListEnd();
+        Next();
+    }
+
+    void Collection(TBinaryObjectWriter& w) {
+        Nest nest(*this);
+        Next();
+        w.WriteCollectionBegin();
+        while (!IsChar('>')) {
+            ItemHeader(w);
+            while (!IsSymbol("end"))
+                Property(w);
+            Next();
+            w.WriteListEnd();
+        }
+        w.WriteListEnd();
+        Next();
+    }
+
+    // "item", an optional "[index]", then the item's list begins.
+    [[gnu::noinline]] void ItemHeader(TBinaryObjectWriter& w) {
+        if (!IsSymbol("item")) Expected("'item'");
+        Next();
+        if (IsChar('[')) {
+            Next();
+            if (FTok.Kind != TTokenKind::Integer) Expected("item index");
+            int64_t index = IntegerValue(false);
+            if (index < INT32_MIN || index > INT32_MAX) Error("Item index out of range: " + FTok.Text);
+            w.WriteInteger(index);
+            Next();
+            ExpectChar(']');
+            Next();
+        }
+        w.WriteListBegin();
+    }
+
+    [[gnu::noinline]] void Header(TBinaryObjectWriter& w) {
+        TRecordHeader h;
+        if (IsSymbol("object"))
+            h.Flags = 0;
+        else if (IsSymbol("inherited"))
+            h.Flags = ffInherited;
+        else if (IsSymbol("inline"))
+            h.Flags = ffInline;
+        else
+            Expected("'object', 'inherited' or 'inline'");
+        int line = FTok.Line;
+        Next();
+        h.ClassName = SymbolText();
+        Next();
+        if (IsChar(':')) {
+            Next();
+            h.Name = h.ClassName;
+            h.ClassName = SymbolText();
+            Next();
+        }
+        if (IsChar('[')) {
+            Next();
+            if (FTok.Kind != TTokenKind::Integer) Expected("child position");
+            int64_t pos = IntegerValue(false);
+            if (pos < INT32_MIN || pos > INT32_MAX) Error("Child position out of range: " + FTok.Text);
+            h.ChildPos = int32_t(pos);
+            h.Flags |= ffChildPos;
+            Next();
+            ExpectChar(']');
+            Next();
+        }
+        Guard(line, [&] { w.WriteRecordHeader(h); });
+    }
+
+    [[gnu::noinline]] void Scalar(TBinaryObjectWriter& w, bool inList) {
         switch (FTok.Kind) {
         case TTokenKind::Integer: {
             bool isUnsigned = false;
@@ -741,40 +839,6 @@ private:
             }
             w.WriteListEnd();
             Next();
-        } else if (c == '(') {
-            Nest nest(*this);
-            Next();
-            w.WriteListBegin();
-            while (!IsChar(')'))
-                Value(w, true);
-            w.WriteListEnd();
-            Next();
-        } else if (c == '<') {
-            Nest nest(*this);
-            Next();
-            w.WriteCollectionBegin();
-            while (!IsChar('>')) {
-                if (!IsSymbol("item")) Expected("'item'");
-                Next();
-                if (IsChar('[')) {
-                    Next();
-                    if (FTok.Kind != TTokenKind::Integer) Expected("item index");
-                    int64_t index = IntegerValue(false);
-                    if (index < INT32_MIN || index > INT32_MAX)
-                        Error("Item index out of range: " + FTok.Text);
-                    w.WriteInteger(index);
-                    Next();
-                    ExpectChar(']');
-                    Next();
-                }
-                w.WriteListBegin();
-                while (!IsSymbol("end"))
-                    Property(w);
-                Next();
-                w.WriteListEnd();
-            }
-            w.WriteListEnd();
-            Next();
         } else if (c == '{') {
             Binary(w);
         } else {
@@ -803,6 +867,12 @@ private:
     }
 
     void Property(TBinaryObjectWriter& w) {
+        PropName(w);
+        Value(w, false);
+    }
+
+    // The dotted name, "=".
+    [[gnu::noinline]] void PropName(TBinaryObjectWriter& w) {
         int line = FTok.Line;
         String name = SymbolText();
         for (;;) {
@@ -814,7 +884,6 @@ private:
         Guard(line, [&] { w.WritePropName(name); });
         ExpectChar('=');
         Next();
-        Value(w, false);
     }
 
     std::string_view FText;
@@ -830,7 +899,7 @@ void ObjectBinaryToText(TStream& input, TStream& output) {
     TBinaryObjectReader reader(input);
     reader.ReadSignature();
     String text;
-    TTextPrinter(reader, text).Object("");
+    TTextPrinter(reader, text).Object(0);
     Append(output, text);
 }
 

@@ -641,3 +641,55 @@ TEST(ComponentText, BadBytesGiveReadErrorAndWriteNothing) {
         EXPECT_THROW(ObjectSequenceBinaryToText(in, out), EReadError);
     }
 }
+
+TEST(ComponentText, NestingIsBoundedInBothDirections) {
+    // Collections inside collection items, as deep as the reader allows (1000 levels with the object), then
+    // one more. Each level's frames must fit the main thread's stack in both build trees.
+    auto collections = [](int depth) {
+        Bytes b = {'T', 'P', 'F', '0', 1, 'T', 0, 1, 'L'};
+        for (int i = 0; i < depth; ++i)
+            b.insert(b.end(), {0x0E, 0x01, 1, 'P'});
+        b.insert(b.end(), {0x0E, 0x00});
+        for (int i = 0; i < depth; ++i)
+            b.insert(b.end(), {0x00, 0x00});
+        b.insert(b.end(), {0x00, 0x00});
+        return b;
+    };
+    Bytes deepest = collections(998);
+    TMemoryStream in, out;
+    Load(in, deepest.data(), deepest.size());
+    ObjectBinaryToText(in, out);
+    std::string text(out.Bytes().begin(), out.Bytes().end());
+    EXPECT_EQ(OneObject(text), deepest);
+
+    Bytes tooDeep = collections(999);
+    TMemoryStream in2, out2;
+    Load(in2, tooDeep.data(), tooDeep.size());
+    EXPECT_THROW(ObjectBinaryToText(in2, out2), EReadError);
+    // The same depth in text, built from the deepest text by one more level.
+    size_t at = text.find("P = <");
+    std::string deeper = text.substr(0, at) + "P = < item P = " + text.substr(at + 4) + " end>";
+    std::string msg = ParserError(deeper);
+    EXPECT_EQ(msg.rfind("Line ", 0), 0u) << msg;
+    EXPECT_NE(msg.find(": Nesting deeper than 1000 levels"), std::string::npos) << msg;
+
+    // Objects inside objects.
+    auto objects = [](int depth) {
+        std::string t;
+        for (int i = 0; i < depth; ++i)
+            t += "object A: TA\n";
+        for (int i = 0; i < depth; ++i)
+            t += "end\n";
+        return t;
+    };
+    Bytes b = OneObject(objects(1000));
+    EXPECT_EQ(ToText(b), [&] {
+        std::string t;
+        for (int i = 0; i < 1000; ++i)
+            t += std::string(size_t(2 * i), ' ') + "object A: TA\n";
+        for (int i = 999; i >= 0; --i)
+            t += std::string(size_t(2 * i), ' ') + "end\n";
+        return t;
+    }());
+    EXPECT_EQ(ParserError(objects(1001)), "Line 1001: Nesting deeper than 1000 levels");
+}
