@@ -70,6 +70,8 @@ struct TRecordHeader {
     String Name;
 };
 
+// Reads from the stream's current position; the stream's size is taken once, when the reader is made, and
+// bounds every read.
 class TBinaryObjectReader {
 public:
     explicit TBinaryObjectReader(TStream& stream);
