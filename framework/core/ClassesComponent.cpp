@@ -5,6 +5,8 @@
 //   2. Free notification is mutual: A is in B's FFreeNotifies iff B is in A's, except that a component never
 //      subscribes to its own owner (the owner tells its components anyway).
 //   3. Names of the components of one owner are unique ignoring case; "" may repeat.
+//   4. FNameIndex maps the upper-case name of every named owned component to it (FName changes only in
+//      ChangeName, which keeps the owner's index up to date).
 #include "framework/core/ClassesComponent.h"
 
 #include "framework/core/ClassesReaderWriter.h"
@@ -83,11 +85,25 @@ void TComponent::SetComponentIndex(int Value) {
 void TComponent::Insert(TComponent* AComponent) {
     FComponents.push_back(AComponent);
     AComponent->FOwner = this;
+    IndexName(AComponent);
 }
 
 void TComponent::Remove(TComponent* AComponent) {
+    UnindexName(AComponent, AComponent->FName);
     AComponent->FOwner = nullptr;
     EraseLast(FComponents, AComponent);
+}
+
+void TComponent::IndexName(TComponent* AComponent) {
+    if (AComponent->FName.empty()) return;
+    auto [it, added] = FNameIndex.emplace(SysUtils::UpperCase(AComponent->FName), AComponent);
+    if (!added && it->second != AComponent) FNameIndexExact = false;
+}
+
+void TComponent::UnindexName(TComponent* AComponent, const String& Name) {
+    if (Name.empty()) return;
+    auto it = FNameIndex.find(SysUtils::UpperCase(Name));
+    if (it != FNameIndex.end() && it->second == AComponent) FNameIndex.erase(it);
 }
 
 void TComponent::InsertComponent(TComponent* AComponent) {
@@ -123,6 +139,10 @@ void TComponent::Destroying() {
 
 TComponent* TComponent::FindComponent(std::string_view AName) const {
     if (AName.empty()) return nullptr;
+    if (FNameIndexExact) {
+        auto it = FNameIndex.find(SysUtils::UpperCase(AName));
+        return it == FNameIndex.end() ? nullptr : it->second;
+    }
     for (TComponent* c : FComponents)
         if (SysUtils::SameText(c->FName, AName)) return c;
     return nullptr;
@@ -140,7 +160,12 @@ void TComponent::SetName(const String& NewName) {
 }
 
 void TComponent::ChangeName(const String& NewName) {
+    String oldName = FName;
     FName = NewName;
+    if (FOwner != nullptr) {
+        FOwner->UnindexName(this, oldName);
+        FOwner->IndexName(this);
+    }
 }
 
 void TComponent::ValidateRename(TComponent* AComponent, const String& CurName, const String& NewName) {

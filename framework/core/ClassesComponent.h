@@ -22,6 +22,7 @@
 
 #include <functional>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace Classes {
@@ -124,6 +125,8 @@ private:
     void Insert(TComponent* AComponent);
     void Remove(TComponent* AComponent);
     void RemoveNotification(TComponent* AComponent);
+    void IndexName(TComponent* AComponent);
+    void UnindexName(TComponent* AComponent, const String& Name);
 
     TComponent* FOwner = nullptr;
     String FName;
@@ -132,6 +135,11 @@ private:
     TComponentState FComponentState;
     std::vector<TComponent*> FComponents;
     std::vector<TComponent*> FFreeNotifies;
+    // The owned components by upper-case name, so that FindComponent (every name given while a form with
+    // thousands of components is read) does not walk the list. Should two ever share a name (a
+    // ValidateRename override allowing it), FindComponent walks the list again, as the framework does.
+    std::unordered_map<String, TComponent*> FNameIndex;
+    bool FNameIndexExact = true;
 };
 
 // True for a valid component name: a letter or "_", then letters, digits or "_".

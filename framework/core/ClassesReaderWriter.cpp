@@ -46,6 +46,30 @@ int PeekByte(TStream& stream) {
     return b;
 }
 
+bool IsUtf8(const String& s) {
+    try {
+        SysUtils::Utf8ToUtf16(s);
+        return true;
+    } catch (const SysUtils::EConvertError&) {
+        return false;
+    }
+}
+
+String Latin1ToUtf8(const String& bytes) {
+    std::u16string units(bytes.size(), u'\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        units[i] = char16_t(uint8_t(bytes[i]));
+    return SysUtils::Utf16ToUtf8(units);
+}
+
+// The driver writes these four as their value tags (vaFalse, vaTrue, vaNil, vaNull), so a reference or a
+// handler with such a name cannot be stored: it is left out, as an unnamed component is.
+bool IsReservedIdent(const String& name) {
+    for (const char* reserved : {"False", "True", "nil", "Null"})
+        if (SysUtils::SameText(name, reserved)) return true;
+    return false;
+}
+
 bool IsIntTag(TValueType t) {
     return t == TValueType::vaInt8 || t == TValueType::vaInt16 || t == TValueType::vaInt32;
 }
@@ -172,7 +196,8 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* Prop) {
         TMethod method = Prop->GetMethod(Instance);
         if (method.Code == nullptr || method.Name == nullptr || FLookupRoot == nullptr) return;
         const TMethodInfo* published = FindMethod(FLookupRoot->ClassType(), method.Name);
-        if (published == nullptr || published->Code() != method.Code) return;
+        if (published == nullptr || published->Code() != method.Code || IsReservedIdent(published->Name))
+            return;
         FDriver.WritePropName(name);
         FDriver.WriteIdent(published->Name);
         break;
@@ -181,7 +206,7 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* Prop) {
         auto* component = static_cast<TComponent*>(Prop->GetObject(Instance));
         if (component == nullptr) return;
         String reference = ReferenceName(component);
-        if (reference.empty()) return;
+        if (reference.empty() || IsReservedIdent(reference)) return;
         FDriver.WritePropName(name);
         FDriver.WriteIdent(reference);
         break;
@@ -548,9 +573,17 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* Prop) {
         SetFloatProp(Instance, Prop, ReadFloat());
         break;
     case tkString:
-    case tkWString:
         SetStrProp(Instance, Prop, ReadString());
         break;
+    case tkWString: {
+        // A narrow string that is not UTF-8 is taken byte for code unit, as the framework widens it; so a
+        // wide property always holds text that can be written again.
+        bool narrow = NextValue() != TValueType::vaWString && NextValue() != TValueType::vaUString;
+        String value = ReadString();
+        if (narrow && !IsUtf8(value)) value = Latin1ToUtf8(value);
+        SetStrProp(Instance, Prop, value);
+        break;
+    }
     case tkClass:
         switch (NextValue()) {
         case TValueType::vaNil:

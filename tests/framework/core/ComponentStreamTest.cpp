@@ -658,6 +658,10 @@ TEST_F(ComponentStreamTest, ReferencesAreRelativeToTheRoot) {
     EXPECT_EQ(trimmed(written(root1, &orphan), 14), ident("Orphan.Owner"));
     EXPECT_EQ(trimmed(written(nullptr, p2), 10), ident("Root1.P2"));
     EXPECT_EQ(trimmed(written(p2, p2), 7), ident("Owner"));
+    // A component named like one of the four value tags cannot be named in a stream: it is left out.
+    auto* nilNamed = new TProbe(root1);
+    nilNamed->SetName("nil");
+    EXPECT_TRUE(written(root1, nilNamed).empty());
     p1->SetBuddy(nullptr);
 
     // Reading: within the root, "Owner", another root by the global lookup, and what stays nil.
@@ -942,4 +946,19 @@ TEST_F(ComponentStreamTest, ACollectionReadTwiceDropsTheFirstItemsReferences) {
     auto* p1 = static_cast<TProbe*>(root.FindComponent("P1"));
     ASSERT_EQ(p1->FItems.GetCount(), 1);
     EXPECT_EQ(static_cast<TLine*>(p1->FItems.GetItem(0))->FLink, root.FindComponent("P2"));
+}
+
+TEST_F(ComponentStreamTest, NarrowStringsReachWidePropertiesAsText) {
+    // UTF-8 bytes stay as they are; other bytes are taken one per character, as the framework widens them.
+    for (auto [bytes, text] :
+         {std::pair<String, String>{"caf\xC3\xA9", "caf\xC3\xA9"}, {"caf\xE9", "caf\xC3\xA9"}}) {
+        TBytes s;
+        s.Sig().Str("TStreamRoot").Str("Root").Raw({0}).Str("TProbe").Str("P1");
+        s.Str("Hint").Raw({0x06}).Str(bytes).Raw({0, 0, 0});
+        TStreamRoot root(nullptr);
+        TMemoryStream m;
+        Load(m, s.B);
+        ReadComponentFromStream(m, &root);
+        EXPECT_EQ(static_cast<TProbe*>(root.FindComponent("P1"))->FHint, text);
+    }
 }

@@ -220,6 +220,11 @@ TEST(Component, NamesAreIdentifiersUniquePerOwnerIgnoringCase) {
     EXPECT_EQ(owner.FindComponent("_second2"), b);
     EXPECT_EQ(owner.FindComponent(""), nullptr);
     EXPECT_EQ(owner.FindComponent("Nope"), nullptr);
+    // Lookups follow renames and removals.
+    a->SetName("Renamed");
+    EXPECT_EQ(owner.FindComponent("button1"), nullptr);
+    EXPECT_EQ(owner.FindComponent("RENAMED"), a);
+    a->SetName("button1");
 
     // Inserting a component whose name is taken fails and leaves it where it was.
     auto stray = std::make_unique<TComponent>(nullptr);
@@ -233,7 +238,11 @@ TEST(Component, NamesAreIdentifiersUniquePerOwnerIgnoringCase) {
     other.InsertComponent(b);
     EXPECT_EQ(b->GetOwner(), &other);
     EXPECT_EQ(owner.GetComponentCount(), 3);
-    EXPECT_EQ(b->GetNamePath(), "_Second2");
+    EXPECT_EQ(owner.FindComponent("_Second2"), nullptr);
+    EXPECT_EQ(other.FindComponent("_SECOND2"), b);
+    b->SetName("");
+    EXPECT_EQ(other.FindComponent("_Second2"), nullptr);
+    EXPECT_EQ(b->GetNamePath(), "");
 }
 
 TEST(Component, IndexDesigningAndCreationByClass) {
