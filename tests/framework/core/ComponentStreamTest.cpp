@@ -962,3 +962,30 @@ TEST_F(ComponentStreamTest, NarrowStringsReachWidePropertiesAsText) {
         EXPECT_EQ(static_cast<TProbe*>(root.FindComponent("P1"))->FHint, text);
     }
 }
+
+TEST_F(ComponentStreamTest, NestingIsBoundedAndFitsTheStack) {
+    // Records nested inside records, each a child of the one before; the driver's bound is 1000 levels.
+    auto nested = [](int depth) {
+        TBytes s;
+        s.Sig().Str("TStreamRoot").Str("Root").Raw({0});
+        for (int i = 0; i < depth; ++i)
+            s.Str("TCounted").Str(String("C").append(SysUtils::IntToStr(i))).Raw({0});
+        for (int i = 0; i < depth + 1; ++i)
+            s.Raw({0});
+        return s.B;
+    };
+    {
+        TStreamRoot root(nullptr);
+        TMemoryStream m;
+        Load(m, nested(990));
+        ReadComponentFromStream(m, &root);
+        EXPECT_EQ(root.GetComponentCount(), 990); // all owned by the root
+    }
+    EXPECT_EQ(Live(), 0);
+    TStreamRoot root(nullptr);
+    TMemoryStream m;
+    Load(m, nested(1001));
+    EXPECT_THROW(ReadComponentFromStream(m, &root), EReadError);
+    EXPECT_EQ(root.GetComponentCount(), 0);
+    EXPECT_EQ(Live(), 1);
+}
