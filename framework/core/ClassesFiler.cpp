@@ -19,23 +19,12 @@
 namespace Classes {
 
 using SysUtils::IntToStr;
+using SysUtils::SameText;
 
 namespace {
 
 [[noreturn]] void Truncated(const char* what, int64_t offset) {
     throw EReadError(String("Stream read error: ") + what + " truncated at offset " + IntToStr(offset));
-}
-
-// ASCII case-insensitive equality (the special identifiers are ASCII).
-bool SameAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = char(x - 32);
-        if (y >= 'a' && y <= 'z') y = char(y - 32);
-        if (x != y) return false;
-    }
-    return true;
 }
 
 String Hex2(uint8_t b) {
@@ -582,13 +571,13 @@ void TBinaryObjectWriter::WriteUTF8String(const String& utf8) {
 
 void TBinaryObjectWriter::WriteIdent(const String& ident) {
     // As the framework's writer does: the four special names, in any case, become their tags.
-    if (SameAscii(ident, "False"))
+    if (SameText(ident, "False"))
         WriteValue(TValueType::vaFalse);
-    else if (SameAscii(ident, "True"))
+    else if (SameText(ident, "True"))
         WriteValue(TValueType::vaTrue);
-    else if (SameAscii(ident, "nil"))
+    else if (SameText(ident, "nil"))
         WriteValue(TValueType::vaNil);
-    else if (SameAscii(ident, "Null"))
+    else if (SameText(ident, "Null"))
         WriteValue(TValueType::vaNull);
     else {
         WriteValue(TValueType::vaIdent);

@@ -19,21 +19,11 @@
 namespace Classes {
 
 using SysUtils::IntToStr;
+using SysUtils::SameText;
 
 namespace {
 
 const uint8_t kNanBytes[10] = {0, 0, 0, 0, 0, 0, 0, 0xC0, 0xFF, 0x7F};
-
-bool SameAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = char(x - 32);
-        if (y >= 'a' && y <= 'z') y = char(y - 32);
-        if (x != y) return false;
-    }
-    return true;
-}
 
 bool IsValidUtf8(std::string_view s) {
     try {
@@ -391,7 +381,7 @@ private:
     [[noreturn]] void Expected(const String& what) { Error(what + " expected but " + Describe() + " found"); }
 
     bool IsSymbol(std::string_view s) const {
-        return FTok.Kind == TTokenKind::Symbol && SameAscii(FTok.Text, s);
+        return FTok.Kind == TTokenKind::Symbol && SameText(FTok.Text, s);
     }
     bool IsChar(char c) const { return FTok.Kind == TTokenKind::Char && FTok.Text[0] == c; }
     void ExpectChar(char c) {
@@ -801,8 +791,8 @@ private:
                 Expected("identifier");
             }
             int line = FTok.Line;
-            if (SameAscii(ident, "end")) Error("Property value expected but 'end' found");
-            if (SameAscii(ident, "Null") && inList)
+            if (SameText(ident, "end")) Error("Property value expected but 'end' found");
+            if (SameText(ident, "Null") && inList)
                 Guard(line, [&] {
                     w.WriteValue(TValueType::vaIdent);
                     w.WriteShortString(ident);

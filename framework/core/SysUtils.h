@@ -160,6 +160,8 @@ String ExcludeTrailingBackslash(std::string_view path);
 // 437 is not supported").
 std::u16string Utf8ToUtf16(std::string_view s);
 String Utf16ToUtf8(std::u16string_view s);
+// Appends one code point (at most U+10FFFF) to a UTF-8 string.
+void AppendUtf8(String& out, uint32_t codePoint);
 bool IsSupportedCodePage(unsigned codePage); // 1251, 866, 1252 (and 65001, 20127)
 String CodePageToUtf8(std::string_view bytes, unsigned codePage);
 std::string Utf8ToCodePage(std::string_view s, unsigned codePage);

@@ -242,17 +242,6 @@ std::string_view CodePointPrefix(std::string_view s, size_t count) {
     return s.substr(0, i);
 }
 
-String HexText(uint64_t value, int minDigits) {
-    static const char kHex[] = "0123456789ABCDEF";
-    String s;
-    do {
-        s.insert(s.begin(), kHex[value & 15]);
-        value >>= 4;
-    } while (value);
-    if (int(s.size()) < minDigits) s.insert(0, size_t(minDigits) - s.size(), '0');
-    return s;
-}
-
 // Zero-pads a decimal number (with its sign, if any) to `digits` digits.
 String PadDigits(String s, int digits) {
     size_t sign = s[0] == '-' ? 1 : 0;
@@ -404,7 +393,7 @@ private:
             } else {
                 Invalid();
             }
-            return kind == 'X' ? HexText(bits, precision) : PadDigits(std::to_string(bits), precision);
+            return kind == 'X' ? IntToHex(bits, precision) : PadDigits(std::to_string(bits), precision);
         }
         case 'E':
         case 'F':
@@ -423,7 +412,7 @@ private:
         case 'P': {
             const auto* v = std::get_if<const void*>(&TakeArg().Get());
             if (!v) Invalid();
-            return HexText(uint64_t(reinterpret_cast<uintptr_t>(*v)), int(sizeof(void*) * 2));
+            return IntToHex(uint64_t(reinterpret_cast<uintptr_t>(*v)), int(sizeof(void*) * 2));
         }
         default:
             Invalid();

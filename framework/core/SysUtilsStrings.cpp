@@ -30,23 +30,10 @@ uint32_t NextCodePoint(std::string_view s, size_t& i) {
 }
 
 void AppendCodePoint(String& out, uint32_t cp) {
-    if (cp >= kRawByte) {
+    if (cp >= kRawByte)
         out.push_back(char(cp - kRawByte));
-    } else if (cp < 0x80) {
-        out.push_back(char(cp));
-    } else if (cp < 0x800) {
-        out.push_back(char(0xC0 | (cp >> 6)));
-        out.push_back(char(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(char(0xE0 | (cp >> 12)));
-        out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (cp >> 18)));
-        out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (cp & 0x3F)));
-    }
+    else
+        AppendUtf8(out, cp);
 }
 
 // The letters with case that our code pages hold: ASCII, Latin-1 (ß has no capital there and stays), the
