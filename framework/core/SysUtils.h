@@ -153,6 +153,27 @@ String ExtractFileExt(std::string_view path);
 String IncludeTrailingBackslash(std::string_view path);
 String ExcludeTrailingBackslash(std::string_view path);
 
+// File attributes and the directory search. FindFirst returns 0 and fills F with the first entry matching
+// Path ("C:\\dir\\*.db"); an entry whose attributes hold faHidden, faSysFile, faVolumeID or faDirectory is
+// skipped unless Attr names that attribute too, so a mask of faArchive finds plain, read-only and archive
+// files only. Otherwise it returns the system's error code. FindNext goes on (0, or an error code when no
+// entry is left); FindClose ends the search and may be called more than once.
+inline constexpr int faReadOnly = 0x01, faHidden = 0x02, faSysFile = 0x04, faVolumeID = 0x08,
+                     faDirectory = 0x10, faArchive = 0x20, faAnyFile = 0x3F;
+struct TSearchRec {
+    int Time = 0; // the last write time, local, in DOS form (date in the high word)
+    int64_t Size = 0;
+    int Attr = 0;
+    String Name; // name and extension, no path, as the system returned it
+    int ExcludeAttr = 0;
+    void* FindHandle = nullptr;
+};
+#ifdef _WIN32
+int FindFirst(std::string_view Path, int Attr, TSearchRec& F);
+int FindNext(TSearchRec& F);
+void FindClose(TSearchRec& F);
+#endif
+
 // Encodings. Invalid UTF-8 input raises EConvertError; so does a character the code page cannot hold
 // ("Character U+00E9 cannot be represented in code page 1251"). The tables are those of Windows: bytes that a
 // code page leaves undefined (0x98 in 1251; 0x81, 0x8D, 0x8F, 0x90, 0x9D in 1252) stand for the C1 control of

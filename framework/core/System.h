@@ -16,6 +16,8 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <string_view>
+#include <vector>
 
 namespace TypInfo {
 struct TClassInfo;
@@ -88,5 +90,14 @@ private:
     }
     uint32_t FBits = 0;
 };
+
+// The command line. ParamStr(0) is the program's full path; ParamStr(1) ... ParamStr(ParamCount()) are its
+// arguments, split at blanks; a double quote starts and ends a quoted part, which may hold blanks, and is
+// not itself part of the argument. A backslash has no special meaning, so "C:\\dir\\" stays C:\\dir\\.
+// A quoted empty argument ("") counts as an argument. ParamStr beyond ParamCount is "".
+int ParamCount();
+String ParamStr(int Index);
+// The splitting rule above applied to a whole command line, the program's name included (testable anywhere).
+std::vector<String> SplitCommandLine(std::string_view CommandLine);
 
 } // namespace System
