@@ -37,6 +37,7 @@ String SystemMessage(DWORD code) {
         LocalFree(text);
     }
     msg = SysUtils::TrimRight(msg);
+    if (!msg.empty() && msg.back() == '.') msg.pop_back();
     String codeText = "код " + SysUtils::IntToStr(int64_t(code));
     return msg.empty() ? codeText : msg + " (" + codeText + ")";
 }
