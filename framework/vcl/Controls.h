@@ -1,0 +1,361 @@
+// Controls: visual components and their windows.
+//
+// Declares: TControl (position, size, parent, visibility, caption, font and colour, painting requests,
+// Perform and the message dispatch WndProc -> DefaultHandler), TWinControl (a control with a window of its
+// own: the HWND made on demand through CreateParams/CreateWnd, destroyed with DestroyWnd; its child
+// controls, tab order and painting of graphic children), TGraphicControl (a control without a window,
+// painted by its parent's WM_PAINT on its Canvas), TCustomControl (a windowed control that paints itself),
+// TControlCanvas, TCreateParams, TAlignment, and the window-procedure bridge MakeObjectInstance /
+// FreeObjectInstance, AllocateHWnd / DeallocateHWnd.
+//
+//   auto* label = new StdCtrls::TLabel(form);          // owned by the form (it frees the label)
+//   label->SetParent(form);                             // shown inside the form; the reader calls this
+//   label->SetBounds(20, 20, 100, 13);                  // through SetParentComponent
+//   HWND h = form->GetHandle();                         // the window exists from the first request
+//   form->Perform(WM_CLOSE, 0, 0);                      // a message straight to WindowProc
+//
+// Windows and messages. A TWinControl's window class is registered under the control's class name with a
+// start-up procedure that, on the window's first message, records the HWND and replaces itself with the
+// control's object instance (MakeObjectInstance of MainWndProc). MainWndProc calls WindowProc (WndProc unless
+// someone hooked it) inside a try block: an exception that leaves a message handler goes to
+// Application->HandleException and never crosses a system frame. Whatever WndProc does not handle reaches
+// DefaultHandler: the previous window procedure (DefWindowProc, or the common control's own procedure for a
+// control made with CreateSubClass). At WM_NCDESTROY the control forgets its HWND.
+//
+// Ownership. The owner frees components; a windowed control also frees its child controls when it dies
+// (the framework's rule), after destroying its window. A control keeps no pointer to a freed parent: the
+// parent takes it out of its list first.
+//
+// MakeObjectInstance: we chose thunks, not GWLP_USERDATA. Each instance is a small block of executable memory
+// that loads the instance pointer into the first argument register in place of the HWND and jumps to a
+// common procedure, which calls the object's TWndMethod with a TMessage. A thunk needs no storage on the
+// window, so two objects can hook the same window one above the other (a menu component hooks a form that
+// is already the form's own object instance), and windows of other classes, whose USERDATA belongs to
+// their owners, can be hooked as well. The blocks are never returned to the system; freed instances are
+// reused.
+#pragma once
+
+#include "framework/vcl/Graphics.h"
+#include "framework/vcl/Messages.h"
+
+#include <memory>
+#include <vector>
+
+namespace Controls {
+
+using Classes::TComponent;
+using Graphics::TColor;
+using Graphics::TRect;
+using Messages::TMessage;
+using Messages::TWndMethod;
+using System::TObject;
+using SysUtils::String;
+
+// ---- The window-procedure bridge
+// ---------------------------------------------------------------------------
+
+// A real window procedure that calls Method with each message (Result goes back to the system). Exceptions
+// are caught before they reach the system: handed to Application->HandleException.
+WNDPROC MakeObjectInstance(const TWndMethod& Method);
+void FreeObjectInstance(WNDPROC ObjectInstance);
+// A hidden window (message-only) whose messages go to Method; DeallocateHWnd destroys it and frees the
+// instance. Method must call DefWindowProcW for the messages it does not handle.
+HWND AllocateHWnd(const TWndMethod& Method);
+void DeallocateHWnd(HWND Wnd);
+
+// The module whose window classes the framework registers.
+HINSTANCE FrameworkInstance();
+
+// ---- Controls ---------------------------------------------------------------------------------------------
+
+PUBLISHED_ENUM(TAlignment, uint8_t, taLeftJustify, taRightJustify, taCenter)
+
+enum TControlStateItem : uint8_t {
+    csLButtonDown,
+    csClicked,
+    csPalette,
+    csReadingState,
+    csFocusing,
+    csCustomPaint
+};
+using TControlState = System::TSet<TControlStateItem>;
+
+enum TControlStyleItem : uint8_t {
+    csAcceptsControls,
+    csCaptureMouse,
+    csClickEvents,
+    csFramed,
+    csSetCaption,
+    csOpaque,
+    csDoubleClicks,
+    csFixedWidth,
+    csFixedHeight,
+    csReplicatable,
+};
+using TControlStyle = System::TSet<TControlStyleItem>;
+
+// What CreateWnd passes to CreateWindowExW, prepared by CreateParams.
+struct TCreateParams {
+    String Caption;
+    DWORD Style = 0;
+    DWORD ExStyle = 0;
+    int X = 0, Y = 0, Width = 0, Height = 0;
+    HWND WndParent = nullptr;
+    void* Param = nullptr;
+    WNDCLASSW WindowClass{}; // lpfnWndProc: the procedure that messages not handled go to
+    String WinClassName;
+};
+
+class TWinControl;
+
+class TControl : public TComponent {
+    DECLARE_CLASS(TControl, TComponent)
+public:
+    explicit TControl(TComponent* AOwner);
+    ~TControl() override;
+
+    // ---- Position and size, in the parent's client coordinates.
+    int GetLeft() const { return FLeft; }
+    void SetLeft(int Value) { SetBounds(Value, FTop, FWidth, FHeight); }
+    int GetTop() const { return FTop; }
+    void SetTop(int Value) { SetBounds(FLeft, Value, FWidth, FHeight); }
+    int GetWidth() const { return FWidth; }
+    void SetWidth(int Value) { SetBounds(FLeft, FTop, Value, FHeight); }
+    int GetHeight() const { return FHeight; }
+    void SetHeight(int Value) { SetBounds(FLeft, FTop, FWidth, Value); }
+    virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
+    TRect GetBoundsRect() const { return {FLeft, FTop, FLeft + FWidth, FTop + FHeight}; }
+    // The client area: the whole control, or a window's client rectangle.
+    virtual TRect GetClientRect();
+    int GetClientWidth() { return GetClientRect().right; }
+    void SetClientWidth(int Value);
+    int GetClientHeight() { return GetClientRect().bottom; }
+    void SetClientHeight(int Value);
+
+    // ---- Parent: the windowed control that shows this one.
+    TWinControl* GetParent() const { return FParent; }
+    virtual void SetParent(TWinControl* AParent);
+    bool HasParent() const override { return true; }
+    TComponent* GetParentComponent() const override;
+    void SetParentComponent(TComponent* Value) override;
+
+    // ---- State shown to the user.
+    bool GetVisible() const { return FVisible; }
+    virtual void SetVisible(bool Value);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    bool GetEnabled() const { return FEnabled; }
+    void SetEnabled(bool Value);
+    // Caption and Text are one string (a label's caption, a window's text).
+    String GetText() const { return FText; }
+    void SetText(const String& Value);
+    String GetCaption() const { return FText; }
+    void SetCaption(const String& Value) { SetText(Value); }
+    Graphics::TFont* GetFont() const { return FFont.get(); }
+    void SetFont(Graphics::TFont* Value) { FFont->Assign(Value); }
+    bool GetParentFont() const { return FParentFont; }
+    void SetParentFont(bool Value);
+    TColor GetColor() const { return FColor; }
+    void SetColor(TColor Value);
+    bool GetParentColor() const { return FParentColor; }
+    void SetParentColor(bool Value);
+    TControlStyle GetControlStyle() const { return FControlStyle; }
+    void SetControlStyle(TControlStyle Value) { FControlStyle = Value; }
+    TControlState GetControlState() const { return FControlState; }
+
+    // ---- Painting requests.
+    virtual void Invalidate();
+    virtual void Update();
+    void Repaint();
+    void Refresh() { Repaint(); }
+
+    // ---- Messages.
+    // Sends a message straight to WindowProc (no window needed) and returns its Result.
+    LRESULT Perform(UINT Msg, WPARAM WParam, LPARAM LParam);
+    // The procedure messages go to: WndProc, unless someone hooked the control.
+    const TWndMethod& GetWindowProc() const { return FWindowProc; }
+    void SetWindowProc(const TWndMethod& Value) { FWindowProc = Value; }
+    virtual void WndProc(TMessage& Message);
+    // Messages nobody handled: a window's previous procedure; 0 for a control without one.
+    virtual void DefaultHandler(TMessage& Message);
+
+    // The stored predicates of the published Font and Color.
+    bool IsFontStored() const { return !FParentFont; }
+    bool IsColorStored() const { return !FParentColor; }
+
+protected:
+    void Loaded() override;
+    // Invalidates the control's rectangle in its parent (erasing the background unless opaque).
+    void InvalidateControl(bool IsVisible, bool IsOpaque);
+
+    // Message handlers.
+    void CMParentFontChanged(TMessage& Message);
+    void CMParentColorChanged(TMessage& Message);
+
+    TControlState FControlState;
+    TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+
+    friend class TWinControl;
+    friend struct TControl_Published;
+
+private:
+    void FontChanged(TObject* Sender);
+
+    TWinControl* FParent = nullptr;
+    int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
+    bool FVisible = true;
+    bool FEnabled = true;
+    bool FParentFont = true;
+    bool FParentColor = true;
+    TColor FColor = Graphics::clWindow;
+    String FText;
+    std::unique_ptr<Graphics::TFont> FFont;
+    TWndMethod FWindowProc;
+};
+
+class TWinControl : public TControl {
+    DECLARE_CLASS(TWinControl, TControl)
+public:
+    explicit TWinControl(TComponent* AOwner);
+    ~TWinControl() override;
+
+    // ---- The window: made on the first request (the parent's first), EOutOfResources when it cannot be.
+    HWND GetHandle();
+    bool HandleAllocated() const { return FHandle != nullptr; }
+    void HandleNeeded() { GetHandle(); }
+    // The control whose window h is (a window of this framework), or nullptr.
+    static TWinControl* FindControl(HWND h);
+    // Visible on the screen: a window exists and is visible.
+    bool GetShowing() const;
+
+    // ---- Child controls, in z-order (creation order); the windowed ones also in tab order.
+    int GetControlCount() const { return int(FControls.size()); }
+    TControl* GetControl(int Index) const; // EListError "List index out of bounds (%d)"
+    void InsertControl(TControl* AControl);
+    void RemoveControl(TControl* AControl);
+    // The position among the parent's windowed controls; -1 without a parent.
+    int GetTabOrder() const;
+    void SetTabOrder(int Value);
+    bool GetTabStop() const { return FTabStop; }
+    void SetTabStop(bool Value);
+    Graphics::TBrush* GetBrush() const { return FBrush.get(); }
+
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    TRect GetClientRect() override;
+    void Invalidate() override;
+    void Update() override;
+    // Paints the control and its children into DC with the control's top-left corner at (X, Y): the
+    // background, the control's own painting, its graphic children, then its windowed children.
+    void PaintTo(HDC DC, int X, int Y);
+
+    void GetChildren(const Classes::TGetChildProc& Proc, TComponent* Root) override;
+    void WndProc(TMessage& Message) override;
+    void DefaultHandler(TMessage& Message) override;
+    // The target of the control's object instance: WindowProc inside a try block (see the top).
+    void MainWndProc(TMessage& Message);
+
+protected:
+    virtual void CreateParams(TCreateParams& Params);
+    // Makes the control a subclass of a system window class (a common control): its class's attributes, and
+    // its window procedure as the one unhandled messages go to.
+    void CreateSubClass(TCreateParams& Params, const wchar_t* ClassName);
+    virtual void CreateWnd();
+    virtual void CreateWindowHandle(const TCreateParams& Params);
+    // Saves what the window holds before it goes (a progress bar's position), then destroys it.
+    virtual void DestroyWnd();
+    virtual void DestroyWindowHandle();
+    void CreateHandle();
+    void DestroyHandle();
+    void RecreateWnd();
+    // The control's own painting on DC: nothing for a plain window, the system's for a common control.
+    virtual void PaintWindow(HDC DC);
+    void PaintControls(HDC DC);
+    void PaintHandler(HDC DC);
+    // Sends Msg to every child control.
+    void NotifyControls(UINT Msg);
+    // Reads the window's position and size back into Left, Top, Width, Height.
+    void UpdateBounds();
+    bool IsSystemSubclass() const;
+
+    // Message handlers.
+    void WMPaint(TMessage& Message);
+    void WMPrintClient(TMessage& Message);
+    void WMEraseBkgnd(TMessage& Message);
+    void WMNCDestroy(TMessage& Message);
+    void WMWindowPosChanged(TMessage& Message);
+    void WMReflect(TMessage& Message, HWND Child);
+    void CMVisibleChanged(TMessage& Message);
+    void CMEnabledChanged(TMessage& Message);
+    void CMColorChanged(TMessage& Message);
+    void CMFontChanged(TMessage& Message);
+    void CMTextChanged(TMessage& Message);
+
+private:
+    // The first procedure of every window of a control: attaches the window to the control being created.
+    static LRESULT CALLBACK InitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+
+    HWND FHandle = nullptr;
+    WNDPROC FObjectInstance = nullptr;
+    WNDPROC FDefWndProc = nullptr;
+    std::vector<TControl*> FControls;
+    std::vector<TWinControl*> FTabList;
+    bool FTabStop = false;
+    std::unique_ptr<Graphics::TBrush> FBrush;
+};
+
+// A control's canvas. Inside Paint it draws on the paint DC the parent hands over; used outside painting it
+// gets a DC of the control's window (a graphic control: of its parent, moved and clipped to the control),
+// released by FreeHandle, FreeDeviceContexts, or the canvas's end.
+class TControlCanvas : public Graphics::TCanvas {
+    DECLARE_CLASS(TControlCanvas, Graphics::TCanvas)
+public:
+    explicit TControlCanvas(TControl* Control) : FControl(Control) {}
+    ~TControlCanvas() override;
+    TControl* GetControl() const { return FControl; }
+    void FreeHandle();
+
+protected:
+    void CreateHandle() override;
+
+private:
+    TControl* FControl;
+    HWND FWindow = nullptr;
+    HDC FDeviceContext = nullptr;
+};
+
+// Releases the DCs that control canvases took outside painting (the application does this when idle).
+void FreeDeviceContexts();
+
+class TGraphicControl : public TControl {
+    DECLARE_CLASS(TGraphicControl, TControl)
+public:
+    explicit TGraphicControl(TComponent* AOwner);
+    ~TGraphicControl() override;
+    Graphics::TCanvas* GetCanvas() const { return FCanvas.get(); }
+    void WndProc(TMessage& Message) override;
+
+protected:
+    // Paints the control on Canvas, in the control's own coordinates.
+    virtual void Paint() {}
+
+private:
+    std::unique_ptr<TControlCanvas> FCanvas;
+};
+
+class TCustomControl : public TWinControl {
+    DECLARE_CLASS(TCustomControl, TWinControl)
+public:
+    explicit TCustomControl(TComponent* AOwner);
+    ~TCustomControl() override;
+    Graphics::TCanvas* GetCanvas() const { return FCanvas.get(); }
+
+protected:
+    virtual void Paint() {}
+    void PaintWindow(HDC DC) override;
+    void DestroyWnd() override;
+
+private:
+    std::unique_ptr<TControlCanvas> FCanvas;
+};
+
+} // namespace Controls

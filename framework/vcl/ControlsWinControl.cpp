@@ -1,0 +1,521 @@
+// Controls: TWinControl, the control with a window of its own.
+//
+// Invariants:
+//   1. FHandle is set from the window's first message (InitWndProc) until its WM_NCDESTROY; while it is set,
+//      the window's procedure is the control's object instance (or a hook someone placed above it) and the
+//      window carries the control as a window property (FindControl).
+//   2. FTabList holds exactly the windowed controls of FControls, in tab order.
+//   3. A window is made after its parent's: CreateHandle asks the parent for its handle first, and a parent
+//      that gets its window makes its windowed children's windows right after.
+//   4. No exception leaves MainWndProc (it would unwind through the system's frames).
+#include "framework/vcl/Controls.h"
+
+#include "framework/vcl/Forms.h"
+
+#include <algorithm>
+
+namespace Controls {
+
+using namespace Messages;
+
+namespace {
+
+// The control whose CreateWindowExW call is under way: InitWndProc attaches the window to it.
+TWinControl* CreationControl = nullptr;
+
+// The window property that names a window's control; the module's handle in the name keeps two copies of
+// the framework in one process (a program and a package) from taking each other's windows for their own.
+const std::u16string& ControlProp() {
+    static const std::u16string name =
+        u"Controls.TWinControl." +
+        SysUtils::Utf8ToUtf16(SysUtils::IntToHex(uint64_t(FrameworkInstance()), 16));
+    return name;
+}
+LPCWSTR ControlPropName() {
+    return reinterpret_cast<LPCWSTR>(ControlProp().c_str());
+}
+
+std::u16string W(const String& s) {
+    return SysUtils::Utf8ToUtf16(s);
+}
+
+} // namespace
+
+TWinControl::TWinControl(TComponent* AOwner)
+    : TControl(AOwner), FBrush(std::make_unique<Graphics::TBrush>()) {
+    FObjectInstance = MakeObjectInstance(TWndMethod::Bind<&TWinControl::MainWndProc>(this));
+    FBrush->SetColor(GetColor());
+}
+
+TWinControl::~TWinControl() {
+    Destroying();
+    DestroyHandle();
+    // The framework's rule: a windowed control frees its child controls (they leave their owner's list).
+    while (!FControls.empty()) {
+        TControl* child = FControls.back();
+        RemoveControl(child);
+        delete child;
+    }
+    FreeObjectInstance(FObjectInstance);
+}
+
+// ---- The window ------------------------------------------------------------------------------------------
+
+HWND TWinControl::GetHandle() {
+    if (FHandle == nullptr) CreateHandle();
+    return FHandle;
+}
+
+TWinControl* TWinControl::FindControl(HWND h) {
+    if (h == nullptr) return nullptr;
+    return static_cast<TWinControl*>(GetPropW(h, ControlPropName()));
+}
+
+bool TWinControl::GetShowing() const {
+    return FHandle != nullptr && IsWindowVisible(FHandle);
+}
+
+bool TWinControl::IsSystemSubclass() const {
+    return FDefWndProc != nullptr && FDefWndProc != &DefWindowProcW;
+}
+
+void TWinControl::CreateParams(TCreateParams& Params) {
+    Params.Caption = GetText();
+    Params.Style = WS_CHILD | WS_CLIPSIBLINGS;
+    if (FControlStyle.Contains(csAcceptsControls)) Params.Style |= WS_CLIPCHILDREN;
+    if (GetVisible()) Params.Style |= WS_VISIBLE;
+    if (!GetEnabled()) Params.Style |= WS_DISABLED;
+    if (FTabStop) Params.Style |= WS_TABSTOP;
+    Params.X = GetLeft();
+    Params.Y = GetTop();
+    Params.Width = GetWidth();
+    Params.Height = GetHeight();
+    Params.WndParent = GetParent() ? GetParent()->GetHandle() : nullptr;
+    Params.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    Params.WindowClass.lpfnWndProc = &DefWindowProcW;
+    Params.WindowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    Params.WindowClass.hbrBackground = nullptr;
+    Params.WindowClass.hInstance = FrameworkInstance();
+    Params.WinClassName = ClassName();
+}
+
+void TWinControl::CreateSubClass(TCreateParams& Params, const wchar_t* ClassName) {
+    WNDCLASSW system{};
+    if (!GetClassInfoW(nullptr, ClassName, &system) &&
+        !GetClassInfoW(FrameworkInstance(), ClassName, &system))
+        throw Classes::EOutOfResources("Window class " +
+                                       SysUtils::Utf16ToUtf8(reinterpret_cast<const char16_t*>(ClassName)) +
+                                       " is not registered");
+    HINSTANCE instance = Params.WindowClass.hInstance;
+    Params.WindowClass = system;
+    Params.WindowClass.hInstance = instance;
+    Params.WindowClass.lpszClassName = nullptr;
+    Params.WindowClass.lpszMenuName = nullptr;
+    Params.WindowClass.style &= ~(CS_OWNDC | CS_CLASSDC | CS_PARENTDC | CS_GLOBALCLASS);
+}
+
+void TWinControl::CreateWnd() {
+    TCreateParams params;
+    CreateParams(params);
+    if (params.WndParent == nullptr && (params.Style & WS_CHILD))
+        throw Classes::EInvalidOperation("Control '" + GetName() + "' has no parent window");
+    FDefWndProc = params.WindowClass.lpfnWndProc;
+    // 1. The class, under the control's class name, starting with InitWndProc.
+    std::u16string cls = W(params.WinClassName);
+    auto clsName = reinterpret_cast<LPCWSTR>(cls.c_str());
+    WNDCLASSW existing{};
+    bool registered = GetClassInfoW(params.WindowClass.hInstance, clsName, &existing);
+    if (!registered || existing.lpfnWndProc != &TWinControl::InitWndProc) {
+        if (registered) UnregisterClassW(clsName, params.WindowClass.hInstance);
+        WNDCLASSW wc = params.WindowClass;
+        wc.lpfnWndProc = &TWinControl::InitWndProc;
+        wc.lpszClassName = clsName;
+        if (!RegisterClassW(&wc))
+            throw Classes::EOutOfResources("Cannot register the window class " + params.WinClassName);
+    }
+    // 2. The window: InitWndProc attaches it on its first message (invariant 1).
+    CreationControl = this;
+    struct TClear {
+        ~TClear() { CreationControl = nullptr; }
+    } clear;
+    CreateWindowHandle(params);
+    if (FHandle == nullptr)
+        throw Classes::EOutOfResources("Cannot create the window of " +
+                                       (GetName().empty() ? String(ClassName()) : GetName()) +
+                                       " (system error " + SysUtils::IntToStr(GetLastError()) + ")");
+    // 3. A common control shows its text in the control's font.
+    if (IsSystemSubclass()) {
+        TMessage m{WM_SETFONT, WPARAM(GetFont()->GetHandle()), 0, 0};
+        DefaultHandler(m);
+    }
+}
+
+void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
+    std::u16string cls = W(Params.WinClassName), caption = W(Params.Caption);
+    HWND h = CreateWindowExW(Params.ExStyle, reinterpret_cast<LPCWSTR>(cls.c_str()),
+                             reinterpret_cast<LPCWSTR>(caption.c_str()), Params.Style, Params.X, Params.Y,
+                             Params.Width, Params.Height, Params.WndParent, nullptr,
+                             Params.WindowClass.hInstance, Params.Param);
+    if (h != nullptr) FHandle = h;
+}
+
+LRESULT CALLBACK TWinControl::InitWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+    TWinControl* control = CreationControl;
+    if (control == nullptr) return DefWindowProcW(Wnd, Msg, WParam, LParam);
+    CreationControl = nullptr;
+    // Invariant 1: from now on every message goes through the control's object instance.
+    control->FHandle = Wnd;
+    SetPropW(Wnd, ControlPropName(), control);
+    SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(control->FObjectInstance));
+    return CallWindowProcW(control->FObjectInstance, Wnd, Msg, WParam, LParam);
+}
+
+void TWinControl::CreateHandle() {
+    if (FHandle) return;
+    // Invariant 3: the parent's window first; making it may have made this one too.
+    if (GetParent()) GetParent()->HandleNeeded();
+    if (FHandle) return;
+    CreateWnd();
+    for (TWinControl* child : std::vector<TWinControl*>(FTabList))
+        child->HandleNeeded();
+}
+
+void TWinControl::DestroyHandle() {
+    if (FHandle == nullptr) return;
+    for (TWinControl* child : FTabList)
+        child->DestroyHandle();
+    DestroyWnd();
+}
+
+void TWinControl::DestroyWnd() {
+    FreeDeviceContexts();
+    DestroyWindowHandle();
+}
+
+void TWinControl::DestroyWindowHandle() {
+    if (FHandle) DestroyWindow(FHandle);
+    FHandle = nullptr; // WM_NCDESTROY cleared it already, unless the window was not ours to destroy
+}
+
+void TWinControl::RecreateWnd() {
+    if (FHandle == nullptr) return;
+    DestroyHandle();
+    CreateHandle();
+}
+
+// ---- Children --------------------------------------------------------------------------------------------
+
+TControl* TWinControl::GetControl(int Index) const {
+    if (Index < 0 || Index >= int(FControls.size()))
+        throw Classes::EListError("List index out of bounds (" + SysUtils::IntToStr(Index) + ")");
+    return FControls[size_t(Index)];
+}
+
+void TWinControl::InsertControl(TControl* AControl) {
+    if (AControl == nullptr || AControl->FParent == this) return;
+    if (AControl->FParent) AControl->FParent->RemoveControl(AControl);
+    FControls.push_back(AControl); // invariant 1 of Controls.cpp
+    AControl->FParent = this;
+    auto* win = dynamic_cast<TWinControl*>(AControl);
+    if (win) FTabList.push_back(win); // invariant 2
+    AControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
+    AControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
+    if (win && FHandle)
+        win->HandleNeeded();
+    else
+        AControl->Invalidate();
+}
+
+void TWinControl::RemoveControl(TControl* AControl) {
+    auto it = std::find(FControls.begin(), FControls.end(), AControl);
+    if (it == FControls.end()) return;
+    if (auto* win = dynamic_cast<TWinControl*>(AControl)) {
+        win->DestroyHandle();
+        FTabList.erase(std::remove(FTabList.begin(), FTabList.end(), win), FTabList.end());
+    } else {
+        AControl->InvalidateControl(AControl->GetVisible(), false);
+    }
+    FControls.erase(std::find(FControls.begin(), FControls.end(), AControl));
+    AControl->FParent = nullptr;
+}
+
+int TWinControl::GetTabOrder() const {
+    if (GetParent() == nullptr) return -1;
+    const auto& list = GetParent()->FTabList;
+    auto it = std::find(list.begin(), list.end(), this);
+    return it == list.end() ? -1 : int(it - list.begin());
+}
+
+void TWinControl::SetTabOrder(int Value) {
+    if (GetParent() == nullptr) return;
+    auto& list = GetParent()->FTabList;
+    auto it = std::find(list.begin(), list.end(), this);
+    if (it == list.end()) return;
+    list.erase(it);
+    // An order beyond the end (or negative) puts the control last, as the framework does.
+    size_t at = Value < 0 || size_t(Value) > list.size() ? list.size() : size_t(Value);
+    list.insert(list.begin() + ptrdiff_t(at), this);
+}
+
+void TWinControl::SetTabStop(bool Value) {
+    if (Value == FTabStop) return;
+    FTabStop = Value;
+    if (FHandle) {
+        LONG_PTR style = GetWindowLongPtrW(FHandle, GWL_STYLE);
+        SetWindowLongPtrW(FHandle, GWL_STYLE, Value ? style | WS_TABSTOP : style & ~LONG_PTR(WS_TABSTOP));
+    }
+}
+
+void TWinControl::GetChildren(const Classes::TGetChildProc& Proc, TComponent* Root) {
+    for (TControl* c : FControls)
+        if (c->GetOwner() == Root) Proc(c);
+}
+
+void TWinControl::NotifyControls(UINT Msg) {
+    for (TControl* c : std::vector<TControl*>(FControls))
+        c->Perform(Msg, 0, 0);
+}
+
+// ---- Geometry and painting -------------------------------------------------------------------------------
+
+void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+    if (ALeft == GetLeft() && ATop == GetTop() && AWidth == GetWidth() && AHeight == GetHeight()) return;
+    FLeft = ALeft;
+    FTop = ATop;
+    FWidth = AWidth;
+    FHeight = AHeight;
+    // The window reports where it went (WM_WINDOWPOSCHANGED reads it back).
+    if (FHandle) SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TWinControl::UpdateBounds() {
+    if (FHandle == nullptr) return;
+    RECT r;
+    GetWindowRect(FHandle, &r);
+    if (GetWindowLongPtrW(FHandle, GWL_STYLE) & WS_CHILD)
+        MapWindowPoints(nullptr, ::GetParent(FHandle), reinterpret_cast<POINT*>(&r), 2);
+    FLeft = r.left;
+    FTop = r.top;
+    FWidth = r.right - r.left;
+    FHeight = r.bottom - r.top;
+}
+
+TRect TWinControl::GetClientRect() {
+    if (FHandle == nullptr) return inherited::GetClientRect();
+    RECT r;
+    ::GetClientRect(FHandle, &r);
+    return r;
+}
+
+void TWinControl::Invalidate() {
+    if (FHandle) InvalidateRect(FHandle, nullptr, !FControlStyle.Contains(csOpaque));
+}
+
+void TWinControl::Update() {
+    if (FHandle) UpdateWindow(FHandle);
+}
+
+void TWinControl::PaintWindow(HDC DC) {
+    // A common control paints itself into the DC it is given.
+    if (IsSystemSubclass()) {
+        TMessage m{WM_PAINT, WPARAM(DC), 0, 0};
+        DefaultHandler(m);
+    }
+}
+
+void TWinControl::PaintControls(HDC DC) {
+    RECT clip;
+    bool hasClip = GetClipBox(DC, &clip) != NULLREGION;
+    for (TControl* c : std::vector<TControl*>(FControls)) {
+        if (dynamic_cast<TWinControl*>(c) || !c->GetVisible()) continue;
+        RECT bounds = c->GetBoundsRect(), common;
+        if (!hasClip || !IntersectRect(&common, &bounds, &clip)) continue;
+        // The graphic control paints in its own coordinates, clipped to itself.
+        WinHandles::TSaveDC saved(DC);
+        POINT origin;
+        GetViewportOrgEx(DC, &origin);
+        SetViewportOrgEx(DC, origin.x + bounds.left, origin.y + bounds.top, nullptr);
+        IntersectClipRect(DC, 0, 0, bounds.right - bounds.left, bounds.bottom - bounds.top);
+        c->Perform(WM_PAINT, WPARAM(DC), 0);
+    }
+}
+
+void TWinControl::PaintHandler(HDC DC) {
+    PaintWindow(DC);
+    PaintControls(DC);
+}
+
+void TWinControl::PaintTo(HDC DC, int X, int Y) {
+    WinHandles::TSaveDC saved(DC);
+    POINT origin;
+    GetViewportOrgEx(DC, &origin);
+    SetViewportOrgEx(DC, origin.x + X, origin.y + Y, nullptr);
+    TRect client = GetClientRect();
+    IntersectClipRect(DC, 0, 0, client.right, client.bottom);
+    Perform(WM_ERASEBKGND, WPARAM(DC), 0);
+    Perform(WM_PAINT, WPARAM(DC), 0);
+    for (TWinControl* child : std::vector<TWinControl*>(FTabList))
+        if (child->GetVisible()) child->PaintTo(DC, child->GetLeft(), child->GetTop());
+}
+
+// ---- Messages --------------------------------------------------------------------------------------------
+
+void TWinControl::MainWndProc(TMessage& Message) {
+    // Invariant 4.
+    try {
+        GetWindowProc()(Message);
+    } catch (...) {
+        if (Forms::Application) Forms::Application->HandleException(this);
+    }
+}
+
+void TWinControl::WndProc(TMessage& Message) {
+    switch (Message.Msg) {
+    case WM_PAINT:
+        WMPaint(Message);
+        return;
+    case WM_PRINTCLIENT:
+        WMPrintClient(Message);
+        return;
+    case WM_ERASEBKGND:
+        WMEraseBkgnd(Message);
+        return;
+    case WM_NCDESTROY:
+        WMNCDestroy(Message);
+        return;
+    case WM_WINDOWPOSCHANGED:
+        WMWindowPosChanged(Message);
+        return;
+    case WM_COMMAND:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLORSTATIC:
+        WMReflect(Message, reinterpret_cast<HWND>(Message.LParam));
+        return;
+    case WM_NOTIFY:
+        WMReflect(Message, reinterpret_cast<NMHDR*>(Message.LParam)->hwndFrom);
+        return;
+    case WM_DRAWITEM: {
+        auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+        WMReflect(Message, dis->CtlType == ODT_MENU ? nullptr : dis->hwndItem);
+        return;
+    }
+    case CM_VISIBLECHANGED:
+        CMVisibleChanged(Message);
+        return;
+    case CM_ENABLEDCHANGED:
+        CMEnabledChanged(Message);
+        return;
+    case CM_COLORCHANGED:
+        CMColorChanged(Message);
+        return;
+    case CM_FONTCHANGED:
+        CMFontChanged(Message);
+        return;
+    case CM_TEXTCHANGED:
+        CMTextChanged(Message);
+        return;
+    }
+    inherited::WndProc(Message);
+}
+
+void TWinControl::DefaultHandler(TMessage& Message) {
+    if (FHandle == nullptr || Message.Msg >= CM_BASE) {
+        // The framework's own messages, and any message before the window exists, stop here.
+        Message.Result = 0;
+        return;
+    }
+    Message.Result = CallWindowProcW(FDefWndProc, FHandle, Message.Msg, Message.WParam, Message.LParam);
+}
+
+void TWinControl::WMPaint(TMessage& Message) {
+    bool hasGraphicChildren = std::any_of(FControls.begin(), FControls.end(), [](TControl* c) {
+        return dynamic_cast<TWinControl*>(c) == nullptr;
+    });
+    if (!hasGraphicChildren && !FControlState.Contains(csCustomPaint)) {
+        // Nothing of ours to paint: the window procedure paints (a common control) or validates.
+        DefaultHandler(Message);
+        return;
+    }
+    if (Message.WParam != 0) {
+        PaintHandler(reinterpret_cast<HDC>(Message.WParam));
+    } else {
+        WinHandles::TPaintDC dc(FHandle);
+        PaintHandler(dc);
+    }
+}
+
+void TWinControl::WMPrintClient(TMessage& Message) {
+    bool hasGraphicChildren = std::any_of(FControls.begin(), FControls.end(), [](TControl* c) {
+        return dynamic_cast<TWinControl*>(c) == nullptr;
+    });
+    if (IsSystemSubclass() && !hasGraphicChildren && !FControlState.Contains(csCustomPaint)) {
+        DefaultHandler(Message);
+        return;
+    }
+    PaintHandler(reinterpret_cast<HDC>(Message.WParam));
+}
+
+void TWinControl::WMEraseBkgnd(TMessage& Message) {
+    TRect r = GetClientRect();
+    FillRect(reinterpret_cast<HDC>(Message.WParam), &r, FBrush->GetHandle());
+    Message.Result = 1;
+}
+
+void TWinControl::WMNCDestroy(TMessage& Message) {
+    DefaultHandler(Message);
+    RemovePropW(FHandle, ControlPropName());
+    FHandle = nullptr; // invariant 1
+}
+
+void TWinControl::WMWindowPosChanged(TMessage& Message) {
+    DefaultHandler(Message);
+    UpdateBounds();
+}
+
+void TWinControl::WMReflect(TMessage& Message, HWND Child) {
+    // What a child control owns (its commands, notifications, owner drawing) goes to the child first.
+    TWinControl* control = Child && Child != FHandle ? FindControl(Child) : nullptr;
+    if (control) {
+        Message.Result = control->Perform(CN_BASE + Message.Msg, Message.WParam, Message.LParam);
+        return;
+    }
+    DefaultHandler(Message);
+}
+
+void TWinControl::CMVisibleChanged(TMessage&) {
+    if (FHandle)
+        SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE |
+                         (GetVisible() ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+}
+
+void TWinControl::CMEnabledChanged(TMessage&) {
+    if (FHandle) EnableWindow(FHandle, GetEnabled());
+}
+
+void TWinControl::CMColorChanged(TMessage&) {
+    FBrush->SetColor(GetColor());
+    NotifyControls(CM_PARENTCOLORCHANGED);
+    Invalidate();
+}
+
+void TWinControl::CMFontChanged(TMessage&) {
+    if (FHandle && IsSystemSubclass()) {
+        TMessage m{WM_SETFONT, WPARAM(GetFont()->GetHandle()), TRUE, 0};
+        DefaultHandler(m);
+    }
+    NotifyControls(CM_PARENTFONTCHANGED);
+    Invalidate();
+}
+
+void TWinControl::CMTextChanged(TMessage&) {
+    if (FHandle) {
+        std::u16string text = W(GetText());
+        SetWindowTextW(FHandle, reinterpret_cast<LPCWSTR>(text.c_str()));
+    }
+}
+
+PUBLISHED(TWinControl, "Controls");
+
+} // namespace Controls

@@ -1,0 +1,586 @@
+// Forms: TCustomForm, TForm and TApplication.
+//
+// Invariants:
+//   1. While fsCreating is set (the form's resource is being read), Visible only records the wish
+//      (fsVisible); InitForm shows the form after OnCreate.
+//   2. A form's window is a top-level window owned by the application window; its client size is what
+//      ClientWidth/ClientHeight asked for, whatever frame the border style gives (CreateWnd corrects the
+//      window when the system's frame differs from the computed one).
+//   3. Application->FMainForm is the first form CreateForm made and is cleared when that form goes.
+#include "framework/vcl/Forms.h"
+
+#include "framework/core/ClassesReaderWriter.h"
+#include "framework/core/ClassesRegistry.h"
+
+#include <algorithm>
+
+namespace Forms {
+
+using namespace Messages;
+using namespace TypInfo;
+using Controls::TControl;
+using Controls::TCreateParams;
+using Graphics::TRect;
+
+namespace {
+
+std::u16string W(const String& s) {
+    return SysUtils::Utf8ToUtf16(s);
+}
+
+// Every live form: where streams look up global names ("Form1"), so that a second instance of a form class
+// is read as Form1_1 and does not clash with the first under one owner.
+std::vector<TCustomForm*>& FormList() {
+    static std::vector<TCustomForm*> list;
+    return list;
+}
+
+Classes::TComponent* FindGlobalForm(const String& Name) {
+    for (TCustomForm* f : FormList())
+        if (SysUtils::SameText(f->GetName(), Name)) return f;
+    return nullptr;
+}
+
+int ScreenPixelsPerInch() {
+    WinHandles::TWindowDC screen(nullptr);
+    return GetDeviceCaps(screen, LOGPIXELSY);
+}
+
+} // namespace
+
+// ==== TCustomForm ==========================================================================================
+
+TCustomForm::TCustomForm(TComponent* AOwner)
+    : TWinControl(AOwner), FIcon(std::make_unique<Graphics::TIcon>()), FPixelsPerInch(ScreenPixelsPerInch()) {
+    FControlStyle = {Controls::csAcceptsControls, Controls::csCaptureMouse, Controls::csClickEvents,
+                     Controls::csSetCaption, Controls::csDoubleClicks};
+    FIcon->OnChange = TNotifyEvent::Bind<&TCustomForm::IconChanged>(this);
+    TControl::SetVisible(false);
+    SetParentFont(false);
+    SetColor(Graphics::clBtnFace);
+    SetBounds(0, 0, 320, 240);
+    FormList().push_back(this);
+}
+
+TCustomForm::~TCustomForm() {
+    auto& list = FormList();
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    // The form's window goes while the form is still a form (its messages reach this class's WndProc).
+    Destroying();
+    DestroyHandle();
+}
+
+void TCustomForm::InitForm() {
+    if (FInitialized) return;
+    FInitialized = true;
+    // 1. The resources of the form's classes below TForm (a plain TForm has none).
+    if (ClassType() != &TForm::ClassInfo) {
+        FFormState.Include(fsCreating);
+        try {
+            if (!Classes::InitInheritedComponent(this, &TForm::ClassInfo))
+                throw Classes::EResNotFound("Resource " + ClassName() + " not found");
+        } catch (...) {
+            FFormState.Exclude(fsCreating);
+            throw;
+        }
+        FFormState.Exclude(fsCreating);
+    }
+    // 2. OnCreate, with every component read and loaded.
+    DoCreate();
+    // 3. Invariant 1: a form stored Visible is shown now.
+    if (FFormState.Contains(fsVisible)) {
+        FFormState.Exclude(fsVisible);
+        SetVisible(true);
+    }
+}
+
+void TCustomForm::FieldNotFound(std::string_view Name, const char* ClassName) const {
+    throw Classes::EComponentError("Component " + String(Name) + " of class " + ClassName + " not found in " +
+                                   GetName());
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle Value) {
+    if (Value == FBorderStyle) return;
+    FBorderStyle = Value;
+    RecreateWnd();
+}
+
+void TCustomForm::SetBorderIcons(TBorderIcons Value) {
+    if (Value == FBorderIcons) return;
+    FBorderIcons = Value;
+    RecreateWnd();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle Value) {
+    if (Value == FFormStyle) return;
+    FFormStyle = Value;
+    if (HandleAllocated())
+        SetWindowPos(GetHandle(), Value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TCustomForm::SetPixelsPerInch(int Value) {
+    // Forms are not scaled: a form designed at another resolution keeps its pixel sizes.
+    if (Value > 0) FPixelsPerInch = Value;
+}
+
+int TCustomForm::GetTextHeight() const {
+    WinHandles::TWindowDC screen(nullptr);
+    WinHandles::TSelectObject font(screen, GetFont()->GetHandle());
+    TEXTMETRICW tm{};
+    GetTextMetricsW(screen, &tm);
+    return tm.tmHeight;
+}
+
+void TCustomForm::SetClientWidth(int Value) {
+    if (GetComponentState().Contains(Classes::csLoading)) {
+        FClientWidth = Value;
+        return;
+    }
+    TControl::SetClientWidth(Value);
+}
+
+void TCustomForm::SetClientHeight(int Value) {
+    if (GetComponentState().Contains(Classes::csLoading)) {
+        FClientHeight = Value;
+        return;
+    }
+    TControl::SetClientHeight(Value);
+}
+
+void TCustomForm::Loaded() {
+    inherited::Loaded();
+    // The border style is known now: the window size follows from the client size.
+    if (FClientWidth > 0) TControl::SetClientWidth(FClientWidth);
+    if (FClientHeight > 0) TControl::SetClientHeight(FClientHeight);
+    FClientWidth = FClientHeight = 0;
+}
+
+void TCustomForm::SetVisible(bool Value) {
+    if (FFormState.Contains(fsCreating)) {
+        // Invariant 1.
+        if (Value)
+            FFormState.Include(fsVisible);
+        else
+            FFormState.Exclude(fsVisible);
+        return;
+    }
+    inherited::SetVisible(Value);
+}
+
+void TCustomForm::GetFrameStyles(DWORD& Style, DWORD& ExStyle) const {
+    Style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    ExStyle = 0;
+    TBorderIcons icons = FBorderIcons;
+    switch (FBorderStyle) {
+    case bsNone:
+        Style |= WS_POPUP;
+        icons = {};
+        break;
+    case bsSingle:
+    case bsToolWindow:
+        Style |= WS_CAPTION | WS_BORDER;
+        break;
+    case bsSizeable:
+    case bsSizeToolWin:
+        Style |= WS_CAPTION | WS_THICKFRAME;
+        break;
+    case bsDialog:
+        // A dialog frame, not resizable; no minimise or maximise button.
+        Style |= WS_POPUP | WS_CAPTION;
+        ExStyle |= WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+        icons = icons * TBorderIcons{biSystemMenu, biHelp};
+        break;
+    }
+    if (FBorderStyle == bsToolWindow || FBorderStyle == bsSizeToolWin) ExStyle |= WS_EX_TOOLWINDOW;
+    if (icons.Contains(biSystemMenu)) {
+        Style |= WS_SYSMENU;
+        if (icons.Contains(biMinimize)) Style |= WS_MINIMIZEBOX;
+        if (icons.Contains(biMaximize)) Style |= WS_MAXIMIZEBOX;
+        if (icons.Contains(biHelp) && !(Style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)))
+            ExStyle |= WS_EX_CONTEXTHELP;
+    }
+    if (FFormStyle == fsStayOnTop) ExStyle |= WS_EX_TOPMOST;
+}
+
+TRect TCustomForm::GetClientRect() {
+    if (HandleAllocated()) return inherited::GetClientRect();
+    // Before the window exists: the window size less the frame that the styles give.
+    DWORD style, exStyle;
+    GetFrameStyles(style, exStyle);
+    RECT frame{0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    return {0, 0, std::max<LONG>(0, GetWidth() - (frame.right - frame.left)),
+            std::max<LONG>(0, GetHeight() - (frame.bottom - frame.top))};
+}
+
+void TCustomForm::CreateParams(TCreateParams& Params) {
+    inherited::CreateParams(Params);
+    if (GetParent() != nullptr) return;
+    // Invariant 2: top-level, owned by the application window, shown by SetVisible.
+    GetFrameStyles(Params.Style, Params.ExStyle);
+    Params.WndParent = Application ? Application->GetHandle() : nullptr;
+    if (FPosition == poDefault || FPosition == poDefaultPosOnly) Params.X = Params.Y = CW_USEDEFAULT;
+}
+
+void TCustomForm::ApplyPosition() {
+    if (FPosition != poScreenCenter) return;
+    // Centred on the screen with the whole window, never above or left of the screen's corner; the stored
+    // Left and Top are overridden.
+    int x = std::max(0, (GetSystemMetrics(SM_CXSCREEN) - GetWidth()) / 2);
+    int y = std::max(0, (GetSystemMetrics(SM_CYSCREEN) - GetHeight()) / 2);
+    SetBounds(x, y, GetWidth(), GetHeight());
+}
+
+void TCustomForm::CreateWnd() {
+    TRect wanted = GetClientRect();
+    if (GetParent() == nullptr) ApplyPosition();
+    inherited::CreateWnd();
+    HWND h = GetHandle();
+    if (GetParent() == nullptr) {
+        // Invariant 2: the system's frame may differ from AdjustWindowRectEx's; the client size wins.
+        RECT got;
+        ::GetClientRect(h, &got);
+        int dx = wanted.right - got.right, dy = wanted.bottom - got.bottom;
+        if (dx != 0 || dy != 0) {
+            SetBounds(GetLeft(), GetTop(), GetWidth() + dx, GetHeight() + dy);
+            ApplyPosition();
+        }
+    }
+    if (!FIcon->GetEmpty()) SendMessageW(h, WM_SETICON, ICON_BIG, LPARAM(FIcon->GetHandle()));
+}
+
+void TCustomForm::IconChanged(TObject*) {
+    if (HandleAllocated())
+        SendMessageW(GetHandle(), WM_SETICON, ICON_BIG,
+                     LPARAM(FIcon->GetEmpty() ? nullptr : FIcon->GetHandle()));
+}
+
+void TCustomForm::DoCreate() {
+    FOnCreate(this);
+}
+
+void TCustomForm::DoShow() {
+    FOnShow(this);
+}
+
+void TCustomForm::DoHide() {
+    FOnHide(this);
+}
+
+void TCustomForm::DoClose(TCloseAction& Action) {
+    FOnClose(this, Action);
+}
+
+bool TCustomForm::CloseQuery() {
+    bool canClose = true;
+    FOnCloseQuery(this, canClose);
+    return canClose;
+}
+
+void TCustomForm::Close() {
+    if (!CloseQuery()) return;
+    TCloseAction action = caHide;
+    DoClose(action);
+    if (action == caNone) return;
+    if (Application && Application->GetMainForm() == this) {
+        Application->Terminate();
+    } else if (action == caHide) {
+        Hide();
+    } else if (action == caMinimize) {
+        if (HandleAllocated()) ShowWindow(GetHandle(), SW_MINIMIZE);
+    } else {
+        Release();
+    }
+}
+
+void TCustomForm::Release() {
+    PostMessageW(GetHandle(), CM_RELEASE, 0, 0);
+}
+
+void TCustomForm::GetChildren(const Classes::TGetChildProc& Proc, TComponent* Root) {
+    // The controls, then (for the form itself) its components that have no parent: timers, tables.
+    inherited::GetChildren(Proc, Root);
+    if (Root == this)
+        for (int i = 0; i < GetComponentCount(); ++i)
+            if (!GetComponent(i)->HasParent()) Proc(GetComponent(i));
+}
+
+void TCustomForm::WndProc(TMessage& Message) {
+    switch (Message.Msg) {
+    case WM_CLOSE:
+        Close();
+        return;
+    case CM_RELEASE:
+        delete this; // nothing of the form is touched after this
+        return;
+    case CM_VISIBLECHANGED:
+        if (GetParent() != nullptr) break;
+        if (GetVisible()) {
+            // OnShow before the window appears, as the framework does.
+            HandleNeeded();
+            DoShow();
+            ShowWindow(GetHandle(), SW_SHOWNORMAL);
+            FFormState.Include(fsShowing);
+        } else if (HandleAllocated()) {
+            DoHide();
+            ShowWindow(GetHandle(), SW_HIDE);
+            FFormState.Exclude(fsShowing);
+        }
+        return;
+    }
+    inherited::WndProc(Message);
+}
+
+// The published properties of every form, in the framework's stream order. Width and Height are read but
+// not written: a form stores its client size.
+PUBLISHED(TCustomForm, "Forms");
+PUBLISHED(
+    TForm, "Forms", Prop<&TControl::GetWidth, &TControl::SetWidth>("Width").Stored(false),
+    Prop<&TControl::GetHeight, &TControl::SetHeight>("Height").Stored(false),
+    Prop<&TCustomForm::GetBorderIcons, &TCustomForm::SetBorderIcons>("BorderIcons")
+        .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize}),
+    Prop<&TCustomForm::GetBorderStyle, &TCustomForm::SetBorderStyle>("BorderStyle").Default(bsSizeable),
+    Prop<&TControl::GetCaption, &TControl::SetCaption>("Caption"),
+    Prop<&TControl::GetClientHeight, &TCustomForm::SetClientHeight>("ClientHeight"),
+    Prop<&TControl::GetClientWidth, &TCustomForm::SetClientWidth>("ClientWidth"),
+    Prop<&TControl::GetColor, &TControl::SetColor>("Color").Type(&Graphics::TColor_TypeInfo),
+    Prop<&TControl::GetEnabled, &TControl::SetEnabled>("Enabled").Default(true),
+    Prop<&TControl::GetFont, &TControl::SetFont>("Font"),
+    Prop<&TCustomForm::GetFormStyle, &TCustomForm::SetFormStyle>("FormStyle").Default(fsNormal),
+    Prop<&TCustomForm::GetIcon, &TCustomForm::SetIcon>("Icon"),
+    Prop<&TCustomForm::GetOldCreateOrder, &TCustomForm::SetOldCreateOrder>("OldCreateOrder").Default(false),
+    Prop<&TCustomForm::GetPosition, &TCustomForm::SetPosition>("Position").Default(poDesigned),
+    Prop<&TControl::GetVisible, &TCustomForm::SetVisible>("Visible").Default(false),
+    Prop<&TCustomForm::GetOnClose, &TCustomForm::SetOnClose>("OnClose"),
+    Prop<&TCustomForm::GetOnCloseQuery, &TCustomForm::SetOnCloseQuery>("OnCloseQuery"),
+    Prop<&TCustomForm::GetOnCreate, &TCustomForm::SetOnCreate>("OnCreate"),
+    Prop<&TCustomForm::GetOnHide, &TCustomForm::SetOnHide>("OnHide"),
+    Prop<&TCustomForm::GetOnShow, &TCustomForm::SetOnShow>("OnShow"),
+    Prop<&TCustomForm::GetPixelsPerInch, &TCustomForm::SetPixelsPerInch>("PixelsPerInch"),
+    Prop<&TCustomForm::GetTextHeight, &TCustomForm::SetTextHeight>("TextHeight"));
+
+// ==== TApplication =========================================================================================
+
+TApplication* Application = nullptr;
+
+String ExceptionMessageText(const String& Message) {
+    // The byte comparison of the framework ("!" 0x21 and ")" 0x29 sort before "." 0x2E; letters, digits and
+    // every byte of a multi-byte character after it).
+    if (!Message.empty() && static_cast<unsigned char>(Message.back()) > static_cast<unsigned char>('.'))
+        return Message + ".";
+    return Message;
+}
+
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+
+TApplication::~TApplication() {
+    Destroying();
+    // The forms go first: their windows are owned by the application window.
+    DestroyComponents();
+    if (FHandle) DestroyWindow(FHandle);
+    Controls::FreeObjectInstance(FObjectInstance);
+}
+
+void TApplication::Initialize() {
+    GetHandle();
+}
+
+HWND TApplication::GetHandle() {
+    if (FHandle == nullptr) {
+        HINSTANCE instance = Controls::FrameworkInstance();
+        WNDCLASSW existing{};
+        if (!GetClassInfoW(instance, L"TApplication", &existing)) {
+            WNDCLASSW wc{};
+            wc.lpfnWndProc = DefWindowProcW;
+            wc.hInstance = instance;
+            wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+            wc.lpszClassName = L"TApplication";
+            WinHandles::Check(RegisterClassW(&wc), "the application window class");
+        }
+        std::u16string title = W(GetTitle());
+        // Hidden, of no size, in the middle of the screen: the owner of every form's window.
+        FHandle = WinHandles::Check(
+            CreateWindowExW(0, L"TApplication", reinterpret_cast<LPCWSTR>(title.c_str()),
+                            WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                            GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                            nullptr, nullptr, instance, nullptr),
+            "the application window");
+        FObjectInstance =
+            Controls::MakeObjectInstance(Messages::TWndMethod::Bind<&TApplication::WndProc>(this));
+        SetWindowLongPtrW(FHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FObjectInstance));
+    }
+    return FHandle;
+}
+
+void TApplication::WndProc(TMessage& Message) {
+    try {
+        if (Message.Msg == WM_CLOSE && FMainForm) {
+            FMainForm->Close();
+            return;
+        }
+        Message.Result = DefWindowProcW(FHandle, Message.Msg, Message.WParam, Message.LParam);
+    } catch (...) {
+        HandleException(this);
+    }
+}
+
+String TApplication::GetTitle() const {
+    if (!FTitle.empty()) return FTitle;
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    String name = SysUtils::ExtractFileName(
+        SysUtils::Utf16ToUtf8(std::u16string_view(reinterpret_cast<char16_t*>(path), n)));
+    String ext = SysUtils::ExtractFileExt(name);
+    return name.substr(0, name.size() - ext.size());
+}
+
+void TApplication::SetTitle(const String& Value) {
+    FTitle = Value;
+    if (FHandle) {
+        std::u16string title = W(GetTitle());
+        SetWindowTextW(FHandle, reinterpret_cast<LPCWSTR>(title.c_str()));
+    }
+}
+
+void TApplication::FormCreated(TCustomForm* Form) {
+    // Invariant 3.
+    if (FMainForm == nullptr) {
+        FMainForm = Form;
+        Form->FreeNotification(this);
+        Form->HandleNeeded();
+    }
+}
+
+void TApplication::Notification(TComponent* AComponent, Classes::TOperation Operation) {
+    inherited::Notification(AComponent, Operation);
+    if (Operation == Classes::opRemove && AComponent == FMainForm) {
+        FMainForm = nullptr;
+        // A program whose main form is gone has nothing left to run.
+        if (FRunning) Terminate();
+    }
+}
+
+bool TApplication::ProcessMessage() {
+    MSG msg;
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) return false;
+    if (msg.message == WM_QUIT) {
+        FTerminated = true;
+        return true;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+    return true;
+}
+
+void TApplication::ProcessMessages() {
+    while (ProcessMessage()) {
+    }
+}
+
+void TApplication::HandleMessage() {
+    if (!ProcessMessage()) {
+        // Idle: the DCs control canvases took outside painting go back, then wait.
+        Controls::FreeDeviceContexts();
+        WaitMessage();
+    }
+}
+
+void TApplication::Run() {
+    FRunning = true;
+    FTerminated = false;
+    struct TStop {
+        bool& Running;
+        ~TStop() { Running = false; }
+    } stop{FRunning};
+    if (FMainForm == nullptr) return;
+    try {
+        if (FShowMainForm) FMainForm->SetVisible(true);
+    } catch (...) {
+        HandleException(this);
+    }
+    while (!FTerminated) {
+        try {
+            HandleMessage();
+        } catch (...) {
+            HandleException(this);
+        }
+    }
+}
+
+void TApplication::Terminate() {
+    PostQuitMessage(0);
+}
+
+void TApplication::HandleException(TObject* Sender) {
+    std::exception_ptr current = std::current_exception();
+    if (!current) return;
+    auto report = [&](SysUtils::Exception& e) {
+        if (FOnException.Assigned())
+            FOnException(Sender, &e);
+        else
+            ShowException(&e);
+    };
+    try {
+        try {
+            std::rethrow_exception(current);
+        } catch (SysUtils::EAbort&) {
+        } catch (SysUtils::Exception& e) {
+            report(e);
+        } catch (std::exception& e) {
+            SysUtils::Exception wrapped(e.what());
+            report(wrapped);
+        } catch (...) {
+            SysUtils::Exception wrapped("Unknown exception");
+            report(wrapped);
+        }
+    } catch (SysUtils::Exception& e) {
+        // OnException itself failed: that one is shown.
+        try {
+            ShowException(&e);
+        } catch (...) {
+        }
+    } catch (...) {
+    }
+}
+
+void TApplication::ShowException(SysUtils::Exception* E) {
+    MessageBox(ExceptionMessageText(E->Message()), GetTitle(), MB_OK | MB_ICONERROR);
+}
+
+int TApplication::MessageBox(const String& Text, const String& Caption, UINT Flags) {
+    // Owned by the window the user works in, so that it stays above it (above a stay-on-top form too).
+    HWND owner = GetActiveWindow();
+    if (owner == nullptr && FMainForm && FMainForm->GetShowing()) owner = FMainForm->GetHandle();
+    if (owner == nullptr) owner = GetHandle();
+    std::u16string text = W(Text), caption = W(Caption);
+    return MessageBoxW(owner, reinterpret_cast<LPCWSTR>(text.c_str()),
+                       reinterpret_cast<LPCWSTR>(caption.c_str()), Flags);
+}
+
+PUBLISHED(TApplication, "Forms");
+
+// ==== Unit initialisation ==================================================================================
+
+namespace {
+
+struct TFormsUnit {
+    TFormsUnit() {
+        Classes::RegisterClasses({&TForm::ClassInfo});
+        Classes::RegisterFindGlobalComponentProc(&FindGlobalForm);
+        Application = new TApplication(nullptr);
+    }
+    ~TFormsUnit() {
+        TApplication* app = Application;
+        Application = nullptr;
+        try {
+            delete app;
+        } catch (...) {
+        }
+        Classes::UnregisterFindGlobalComponentProc(&FindGlobalForm);
+    }
+} FormsUnit;
+
+} // namespace
+
+} // namespace Forms

@@ -1,0 +1,254 @@
+// Forms: forms and the application object.
+//
+// Declares: TCustomForm and TForm (a top-level window read from its form resource: border style and icons,
+// form style, position, client size, icon, OnCreate/OnShow/OnHide/OnClose/OnCloseQuery, Close), their
+// enumerations, and TApplication with its global instance Application (title, the hidden application
+// window, CreateForm, Run, ProcessMessages, Terminate, HandleException, MessageBox, OnException).
+//
+// A program:
+//
+//   // OstrelFormUnit.h
+//   class TOstrelForm : public Forms::TForm {
+//       DECLARE_CLASS(TOstrelForm, Forms::TForm)
+//   public:
+//       using TForm::TForm;
+//       StdCtrls::TLabel* PatternName = nullptr;                 // bound by name in Loaded
+//       void FormShow(TObject* Sender);                          // published: OnShow = FormShow
+//   protected:
+//       void Loaded() override { inherited::Loaded(); BindField(PatternName, "PatternName"); }
+//   };
+//   // OstrelFormUnit.cpp
+//   PUBLISHED(TOstrelForm, "OstrelFormUnit", PUBLISHED_METHOD(TOstrelForm, FormShow));
+//   // main
+//   Forms::Application->Initialize();
+//   Forms::Application->SetTitle("Конвертер шаблонов оформления");
+//   Forms::Application->CreateForm(OstrelForm);   // TOstrelForm* OstrelForm: the first form is the main one
+//   Forms::Application->Run();                    // until the main form closes
+//
+// Creating a form from its resource: TCustomForm::Create<T>(Owner) (or Application->CreateForm) constructs
+// the form, then InitForm reads the RCDATA resources named after its classes (TOSTRELFORM; an inherited
+// form's ancestors first), which creates its components and sets their properties through the setters
+// (handlers bound by name), calls Loaded on each, then fires OnCreate, and finally shows the form when the
+// stream made it Visible. A C++ constructor runs before that: work that needs the form's components goes in
+// Loaded (or FormCreate). The constructor alone (TForm(Owner)) makes an empty form, as CreateNew does.
+//
+// Exceptions: one that leaves a message handler is shown by Application->HandleException and the program goes
+// on; so is one that leaves showing the main form in Run. Elsewhere (a direct call of Show, CreateForm and
+// OnCreate) it reaches the caller, as any C++ exception does.
+#pragma once
+
+#include "framework/vcl/Controls.h"
+
+#include <string_view>
+
+namespace Forms {
+
+using Classes::TComponent;
+using Classes::TNotifyEvent;
+using System::TObject;
+using SysUtils::String;
+
+PUBLISHED_ENUM(TFormBorderStyle, uint8_t, bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin)
+PUBLISHED_ENUM(TBorderIcon, uint8_t, biSystemMenu, biMinimize, biMaximize, biHelp)
+using TBorderIcons = System::TSet<TBorderIcon>;
+PUBLISHED_ENUM(TFormStyle, uint8_t, fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop)
+PUBLISHED_ENUM(TPosition, uint8_t, poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter)
+PUBLISHED_ENUM(TCloseAction, uint8_t, caNone, caHide, caFree, caMinimize)
+
+enum TFormStateItem : uint8_t { fsCreating, fsVisible, fsShowing };
+using TFormState = System::TSet<TFormStateItem>;
+
+using TCloseEvent = System::TEvent<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = System::TEvent<void(TObject* Sender, bool& CanClose)>;
+using TExceptionEvent = System::TEvent<void(TObject* Sender, SysUtils::Exception* E)>;
+
+class TCustomForm : public Controls::TWinControl {
+    DECLARE_CLASS(TCustomForm, Controls::TWinControl)
+public:
+    // An empty form with the framework's defaults (CreateNew): 320 by 240, sizeable, hidden, clBtnFace.
+    explicit TCustomForm(TComponent* AOwner);
+    ~TCustomForm() override;
+
+    // A form of class T read from its resource (see the top). Owned by AOwner; without one, by the caller.
+    template <class T> static T* Create(TComponent* AOwner) {
+        std::unique_ptr<T> form(new T(AOwner));
+        form->InitForm();
+        return form.release();
+    }
+    // Reads the form's resources, fires OnCreate and shows the form if it was stored Visible; once.
+    // Classes::EResNotFound "Resource %s not found" when the class has no resource.
+    void InitForm();
+
+    // ---- Properties.
+    TFormBorderStyle GetBorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TFormBorderStyle Value);
+    TBorderIcons GetBorderIcons() const { return FBorderIcons; }
+    void SetBorderIcons(TBorderIcons Value);
+    TFormStyle GetFormStyle() const { return FFormStyle; }
+    void SetFormStyle(TFormStyle Value);
+    TPosition GetPosition() const { return FPosition; }
+    void SetPosition(TPosition Value) { FPosition = Value; }
+    Graphics::TIcon* GetIcon() const { return FIcon.get(); }
+    void SetIcon(Graphics::TIcon* Value) { FIcon->Assign(Value); }
+    int GetPixelsPerInch() const { return FPixelsPerInch; }
+    void SetPixelsPerInch(int Value);
+    // The height of the font's characters (tmHeight) on the screen.
+    int GetTextHeight() const;
+    void SetTextHeight(int Value) { FTextHeight = Value; }
+    bool GetOldCreateOrder() const { return FOldCreateOrder; }
+    void SetOldCreateOrder(bool Value) { FOldCreateOrder = Value; }
+    // The client size; read from a stream it is applied once the border style is known (Loaded).
+    void SetClientWidth(int Value);
+    void SetClientHeight(int Value);
+    void SetVisible(bool Value) override;
+    Graphics::TRect GetClientRect() override;
+    TFormState GetFormState() const { return FFormState; }
+
+    // ---- Events.
+    const TNotifyEvent& GetOnCreate() const { return FOnCreate; }
+    void SetOnCreate(const TNotifyEvent& Value) { FOnCreate = Value; }
+    const TNotifyEvent& GetOnShow() const { return FOnShow; }
+    void SetOnShow(const TNotifyEvent& Value) { FOnShow = Value; }
+    const TNotifyEvent& GetOnHide() const { return FOnHide; }
+    void SetOnHide(const TNotifyEvent& Value) { FOnHide = Value; }
+    const TCloseEvent& GetOnClose() const { return FOnClose; }
+    void SetOnClose(const TCloseEvent& Value) { FOnClose = Value; }
+    const TCloseQueryEvent& GetOnCloseQuery() const { return FOnCloseQuery; }
+    void SetOnCloseQuery(const TCloseQueryEvent& Value) { FOnCloseQuery = Value; }
+
+    // Asks OnCloseQuery, then OnClose with caHide: the main form ends the application, another form hides
+    // (caFree: Release; caMinimize: minimised; caNone: stays).
+    void Close();
+    bool CloseQuery();
+    // Frees the form once the messages in the queue before this call are handled.
+    void Release();
+
+    void GetChildren(const Classes::TGetChildProc& Proc, TComponent* Root) override;
+    void WndProc(Messages::TMessage& Message) override;
+
+protected:
+    void CreateParams(Controls::TCreateParams& Params) override;
+    void CreateWnd() override;
+    void Loaded() override;
+    virtual void DoCreate();
+    virtual void DoShow();
+    virtual void DoHide();
+    virtual void DoClose(TCloseAction& Action);
+    // The styles the border style, border icons and form style give a top-level window.
+    void GetFrameStyles(DWORD& Style, DWORD& ExStyle) const;
+    // A component of the form by name, as Field's class: EComponentError when there is none or it is of
+    // another class. For the fields that stand for the form's components, in Loaded.
+    template <class T> void BindField(T*& Field, std::string_view Name) {
+        Field = dynamic_cast<T*>(FindComponent(Name));
+        if (Field == nullptr) FieldNotFound(Name, T::ClassInfo.ClassName);
+    }
+
+private:
+    [[noreturn]] void FieldNotFound(std::string_view Name, const char* ClassName) const;
+    void IconChanged(TObject* Sender);
+    void ApplyPosition();
+
+    TFormBorderStyle FBorderStyle = bsSizeable;
+    TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
+    TFormStyle FFormStyle = fsNormal;
+    TPosition FPosition = poDesigned;
+    std::unique_ptr<Graphics::TIcon> FIcon;
+    int FPixelsPerInch;
+    int FTextHeight = 0;
+    bool FOldCreateOrder = false;
+    int FClientWidth = 0, FClientHeight = 0; // read from the stream, applied in Loaded
+    bool FInitialized = false;
+    TFormState FFormState;
+    TNotifyEvent FOnCreate, FOnShow, FOnHide;
+    TCloseEvent FOnClose;
+    TCloseQueryEvent FOnCloseQuery;
+};
+
+// The form class programs derive from; its table publishes the form's properties.
+class TForm : public TCustomForm {
+    DECLARE_CLASS(TForm, TCustomForm)
+public:
+    using TCustomForm::TCustomForm;
+};
+
+class TApplication : public TComponent {
+    DECLARE_CLASS(TApplication, TComponent)
+public:
+    explicit TApplication(TComponent* AOwner);
+    ~TApplication() override;
+
+    // Makes the application's window ready (programs call it first, as the framework's do).
+    void Initialize();
+    // The hidden application window: the owner of the forms' windows; its text is the title.
+    HWND GetHandle();
+    bool HandleAllocated() const { return FHandle != nullptr; }
+    // The title: message boxes' caption. Without one set, the program's file name without extension.
+    String GetTitle() const;
+    void SetTitle(const String& Value);
+
+    // Creates a form of class T from its resource, owned by the application; Reference is set before the
+    // resource is read (OnCreate may use it). The first form created is the main form.
+    template <class T> void CreateForm(T*& Reference) {
+        std::unique_ptr<T> form(new T(this));
+        Reference = form.get();
+        try {
+            form->InitForm();
+        } catch (...) {
+            Reference = nullptr;
+            throw;
+        }
+        FormCreated(form.release());
+    }
+    TCustomForm* GetMainForm() const { return FMainForm; }
+    bool GetShowMainForm() const { return FShowMainForm; }
+    void SetShowMainForm(bool Value) { FShowMainForm = Value; }
+
+    // Shows the main form and handles messages until Terminate (closing the main form calls it). Without a
+    // main form it returns at once. It may run again after it returned.
+    void Run();
+    // Handles every message waiting in the queue, then returns.
+    void ProcessMessages();
+    // Handles one message, or waits for one when there is none.
+    void HandleMessage();
+    // Ends Run: posts WM_QUIT; Terminated is true once the loop has read it.
+    void Terminate();
+    bool GetTerminated() const { return FTerminated; }
+
+    // Inside a catch block: shows the exception being handled (OnException, when assigned, instead). EAbort
+    // is silent; an exception that is not an Exception shows its what() text. Never throws.
+    void HandleException(TObject* Sender);
+    // The message in a box titled with Title, error icon, OK: "." appended when the message is not empty and
+    // its last byte (UTF-8) sorts after "." ("abc" -> "abc.", "abc!" and "abc." unchanged, Cyrillic text gets
+    // one: its last byte is above 0x7F, as the letter's code in 1251 is).
+    void ShowException(SysUtils::Exception* E);
+    // MessageBoxW owned by the active window of this thread (or the application window).
+    int MessageBox(const String& Text, const String& Caption, UINT Flags = MB_OK);
+
+    const TExceptionEvent& GetOnException() const { return FOnException; }
+    void SetOnException(const TExceptionEvent& Value) { FOnException = Value; }
+
+protected:
+    void Notification(TComponent* AComponent, Classes::TOperation Operation) override;
+
+private:
+    void FormCreated(TCustomForm* Form);
+    bool ProcessMessage();
+    void WndProc(Messages::TMessage& Message);
+
+    HWND FHandle = nullptr;
+    WNDPROC FObjectInstance = nullptr;
+    String FTitle;
+    TCustomForm* FMainForm = nullptr;
+    bool FShowMainForm = true;
+    bool FTerminated = false;
+    bool FRunning = false;
+    TExceptionEvent FOnException;
+};
+
+// The application object: made when the unit initialises, freed (with the forms it owns) when it finalises.
+extern TApplication* Application;
+
+// The "." rule of ShowException, on its own: Message with "." appended where the rule says so.
+String ExceptionMessageText(const String& Message);
+
+} // namespace Forms

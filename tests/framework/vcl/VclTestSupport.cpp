@@ -1,0 +1,34 @@
+// The test form of the framework's Windows-layer tests.
+#include "tests/framework/vcl/VclTestSupport.h"
+
+namespace VclTest {
+
+void TVclTestForm::Loaded() {
+    inherited::Loaded();
+    BindField(Bevel1, "Bevel1");
+    BindField(Label1, "Label1");
+    BindField(PatternName, "PatternName");
+    BindField(Label3, "Label3");
+    BindField(ProgressBar, "ProgressBar");
+    BindField(TickTimer, "TickTimer");
+    Log.push_back("loaded");
+}
+
+void TVclTestForm::FormCreate(System::TObject* Sender) {
+    Log.push_back(Sender == this ? "create" : "create from another sender");
+}
+
+void TVclTestForm::FormShow(System::TObject* Sender) {
+    Log.push_back(Sender == this && GetHandle() != nullptr && !IsWindowVisible(GetHandle()) ? "show"
+                                                                                            : "show?");
+}
+
+void TVclTestForm::TickTimerTimer(System::TObject* Sender) {
+    Log.push_back(Sender == TickTimer ? "tick" : "tick?");
+    if (OnTick) OnTick();
+}
+
+PUBLISHED(TVclTestForm, "VclTest", PUBLISHED_METHOD(TVclTestForm, FormCreate),
+          PUBLISHED_METHOD(TVclTestForm, FormShow), PUBLISHED_METHOD(TVclTestForm, TickTimerTimer));
+
+} // namespace VclTest
