@@ -200,9 +200,10 @@ PUBLISHED(TControl, "Controls", Prop<&TControl::GetLeft, &TControl::SetLeft>("Le
 
 namespace {
 
+// Never freed: windows destroyed at exit (the application's forms) still release their canvases.
 std::vector<TControlCanvas*>& CanvasList() {
-    static std::vector<TControlCanvas*> list;
-    return list;
+    static auto* list = new std::vector<TControlCanvas*>;
+    return *list;
 }
 
 } // namespace

@@ -25,11 +25,12 @@ TWinControl* CreationControl = nullptr;
 
 // The window property that names a window's control; the module's handle in the name keeps two copies of
 // the framework in one process (a program and a package) from taking each other's windows for their own.
+// Never freed, for the windows destroyed at exit.
 const std::u16string& ControlProp() {
-    static const std::u16string name =
-        u"Controls.TWinControl." +
-        SysUtils::Utf8ToUtf16(SysUtils::IntToHex(uint64_t(FrameworkInstance()), 16));
-    return name;
+    static const auto* name =
+        new std::u16string(u"Controls.TWinControl." +
+                           SysUtils::Utf8ToUtf16(SysUtils::IntToHex(uint64_t(FrameworkInstance()), 16)));
+    return *name;
 }
 LPCWSTR ControlPropName() {
     return reinterpret_cast<LPCWSTR>(ControlProp().c_str());

@@ -29,10 +29,11 @@ std::u16string W(const String& s) {
 }
 
 // Every live form: where streams look up global names ("Form1"), so that a second instance of a form class
-// is read as Form1_1 and does not clash with the first under one owner.
+// is read as Form1_1 and does not clash with the first under one owner. Never freed: forms the application
+// still owns at exit are freed by the unit's finalisation, after the other statics of this file are gone.
 std::vector<TCustomForm*>& FormList() {
-    static std::vector<TCustomForm*> list;
-    return list;
+    static auto* list = new std::vector<TCustomForm*>;
+    return *list;
 }
 
 Classes::TComponent* FindGlobalForm(const String& Name) {
@@ -248,6 +249,8 @@ void TCustomForm::CreateWnd() {
         }
     }
     if (!FIcon->GetEmpty()) SendMessageW(h, WM_SETICON, ICON_BIG, LPARAM(FIcon->GetHandle()));
+    // A form whose window is remade while shown is shown again.
+    if (FFormState.Contains(fsShowing)) ShowWindow(h, SW_SHOWNORMAL);
 }
 
 void TCustomForm::IconChanged(TObject*) {

@@ -171,6 +171,7 @@ public:
     void FormCreate(System::TObject* Sender);
     void FormShow(System::TObject* Sender);
     void TickTimerTimer(System::TObject* Sender);
+    using TForm::RecreateWnd;
 
 protected:
     void Loaded() override;
