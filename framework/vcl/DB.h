@@ -403,7 +403,7 @@ protected:
     // Adds a field created by InternalOpen (the dataset owns it) and returns it.
     TField* AddField(std::unique_ptr<TField> Field, int FieldNo, TFieldType DataType, int Size);
     void CheckActive() const;   // SDataSetClosed
-    void CheckInactive() const; // SDataSetOpen; quiet while the component is read from a stream
+    void CheckInactive() const; // SDataSetOpen
     void Loaded() override;
 
 private:
