@@ -276,6 +276,8 @@ protected:
     // Reads the window's position and size back into Left, Top, Width, Height.
     void UpdateBounds();
     bool IsSystemSubclass() const;
+    // A common control gets the control's font (for its text: TFont::GetHandleFor).
+    void SendFont(bool Redraw);
 
     // Message handlers.
     void WMPaint(TMessage& Message);

@@ -145,10 +145,7 @@ void TWinControl::CreateWnd() {
                                        (GetName().empty() ? String(ClassName()) : GetName()) +
                                        " (system error " + SysUtils::IntToStr(GetLastError()) + ")");
     // 3. A common control shows its text in the control's font.
-    if (IsSystemSubclass()) {
-        TMessage m{WM_SETFONT, WPARAM(GetFont()->GetHandle()), 0, 0};
-        DefaultHandler(m);
-    }
+    if (IsSystemSubclass()) SendFont(false);
 }
 
 void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
@@ -502,10 +499,7 @@ void TWinControl::CMColorChanged(TMessage&) {
 }
 
 void TWinControl::CMFontChanged(TMessage&) {
-    if (FHandle && IsSystemSubclass()) {
-        TMessage m{WM_SETFONT, WPARAM(GetFont()->GetHandle()), TRUE, 0};
-        DefaultHandler(m);
-    }
+    if (FHandle && IsSystemSubclass()) SendFont(true);
     NotifyControls(CM_PARENTFONTCHANGED);
     Invalidate();
 }
@@ -514,7 +508,15 @@ void TWinControl::CMTextChanged(TMessage&) {
     if (FHandle) {
         std::u16string text = W(GetText());
         SetWindowTextW(FHandle, reinterpret_cast<LPCWSTR>(text.c_str()));
+        // New text may need the font in another character set.
+        if (IsSystemSubclass()) SendFont(true);
     }
+}
+
+void TWinControl::SendFont(bool Redraw) {
+    HFONT font = GetFont()->GetHandleFor(W(GetText()));
+    TMessage m{WM_SETFONT, WPARAM(font), LPARAM(Redraw), 0};
+    DefaultHandler(m);
 }
 
 PUBLISHED(TWinControl, "Controls");

@@ -62,6 +62,8 @@ struct TFont::TResource {
     TFontCharset Charset = DEFAULT_CHARSET;
     String Name = "MS Sans Serif";
     WinHandles::TFontHandle Handle;
+    // The same font in other character sets (GetHandleFor), made on first need.
+    std::vector<std::pair<TFontCharset, WinHandles::TFontHandle>> Variants;
 
     std::shared_ptr<TResource> Copy() const {
         auto r = std::make_shared<TResource>();
@@ -103,28 +105,99 @@ void TFont::Change(const std::function<void(TResource&)>& edit) {
     Changed();
 }
 
+HFONT TFont::Create(TFontCharset Charset) const {
+    const TResource& r = *FResource;
+    LOGFONTW lf{};
+    lf.lfHeight = r.Height;
+    lf.lfWeight = r.Style.Contains(fsBold) ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = r.Style.Contains(fsItalic);
+    lf.lfUnderline = r.Style.Contains(fsUnderline);
+    lf.lfStrikeOut = r.Style.Contains(fsStrikeOut);
+    lf.lfCharSet = Charset;
+    lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfPitchAndFamily = r.Pitch == fpVariable ? VARIABLE_PITCH
+                          : r.Pitch == fpFixed  ? FIXED_PITCH
+                                                : DEFAULT_PITCH;
+    std::u16string face = SysUtils::Utf8ToUtf16(r.Name);
+    face.resize(std::min<size_t>(face.size(), LF_FACESIZE - 1));
+    std::memcpy(lf.lfFaceName, face.data(), face.size() * sizeof(char16_t));
+    return WinHandles::Check(CreateFontIndirectW(&lf), "a font");
+}
+
 HFONT TFont::GetHandle() {
-    TResource& r = *FResource;
-    if (!r.Handle) {
-        LOGFONTW lf{};
-        lf.lfHeight = r.Height;
-        lf.lfWeight = r.Style.Contains(fsBold) ? FW_BOLD : FW_NORMAL;
-        lf.lfItalic = r.Style.Contains(fsItalic);
-        lf.lfUnderline = r.Style.Contains(fsUnderline);
-        lf.lfStrikeOut = r.Style.Contains(fsStrikeOut);
-        lf.lfCharSet = r.Charset;
-        lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
-        lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-        lf.lfQuality = DEFAULT_QUALITY;
-        lf.lfPitchAndFamily = r.Pitch == fpVariable ? VARIABLE_PITCH
-                              : r.Pitch == fpFixed  ? FIXED_PITCH
-                                                    : DEFAULT_PITCH;
-        std::u16string face = SysUtils::Utf8ToUtf16(r.Name);
-        face.resize(std::min<size_t>(face.size(), LF_FACESIZE - 1));
-        std::memcpy(lf.lfFaceName, face.data(), face.size() * sizeof(char16_t));
-        r.Handle.Reset(WinHandles::Check(CreateFontIndirectW(&lf), "a font"));
+    if (!FResource->Handle) FResource->Handle.Reset(Create(FResource->Charset));
+    return FResource->Handle;
+}
+
+namespace {
+
+// The first character of Text that the font selected in DC has no glyph for, or 0. Control characters
+// (tabs, line ends) and surrogates are not looked at: no character set would bring them.
+char16_t FirstMissingGlyph(HDC DC, std::u16string_view Text) {
+    auto considered = [](char16_t c) { return c >= 0x20 && (c < 0xD800 || c > 0xDFFF); };
+    if (Text.empty()) return 0;
+    std::vector<WORD> glyphs(Text.size());
+    if (GetGlyphIndicesW(DC, reinterpret_cast<LPCWSTR>(Text.data()), int(Text.size()), glyphs.data(),
+                         GGI_MARK_NONEXISTING_GLYPHS) != GDI_ERROR) {
+        for (size_t i = 0; i < Text.size(); ++i)
+            if (glyphs[i] == 0xFFFF && considered(Text[i])) return Text[i];
+        return 0;
     }
-    return r.Handle;
+    // A font the glyph lookup does not serve: what its character set's code page cannot hold is missing.
+    CHARSETINFO info{};
+    if (!TranslateCharsetInfo(reinterpret_cast<DWORD*>(uintptr_t(GetTextCharset(DC))), &info, TCI_SRCCHARSET))
+        return 0;
+    for (char16_t c : Text) {
+        if (!considered(c)) continue;
+        char bytes[8];
+        BOOL usedDefault = FALSE;
+        WideCharToMultiByte(info.ciACP, WC_NO_BEST_FIT_CHARS, reinterpret_cast<LPCWCH>(&c), 1, bytes,
+                            sizeof(bytes), nullptr, &usedDefault);
+        if (usedDefault) return c;
+    }
+    return 0;
+}
+
+// The character set that holds c, or DEFAULT_CHARSET when no single one is known to.
+TFontCharset CharsetOf(char16_t c) {
+    if (c >= 0x0400 && c <= 0x052F) return RUSSIAN_CHARSET;
+    if (c >= 0x0370 && c <= 0x03FF) return GREEK_CHARSET;
+    if (c >= 0x0100 && c <= 0x017F) return EASTEUROPE_CHARSET;
+    if (c >= 0x0590 && c <= 0x05FF) return HEBREW_CHARSET;
+    if (c >= 0x0600 && c <= 0x06FF) return ARABIC_CHARSET;
+    if (c >= 0x0E00 && c <= 0x0E7F) return THAI_CHARSET;
+    return DEFAULT_CHARSET;
+}
+
+} // namespace
+
+HFONT TFont::GetHandleFor(HDC DC, std::u16string_view Text) {
+    HFONT base = GetHandle();
+    TResource& r = *FResource;
+    if (r.Charset != DEFAULT_CHARSET) return base;
+    char16_t missing;
+    {
+        WinHandles::TSelectObject sel(DC, base);
+        missing = FirstMissingGlyph(DC, Text);
+    }
+    TFontCharset charset = missing ? CharsetOf(missing) : TFontCharset(DEFAULT_CHARSET);
+    if (charset == DEFAULT_CHARSET) return base;
+    auto it =
+        std::find_if(r.Variants.begin(), r.Variants.end(), [&](const auto& v) { return v.first == charset; });
+    if (it == r.Variants.end()) {
+        r.Variants.emplace_back(charset, WinHandles::TFontHandle(Create(charset)));
+        it = r.Variants.end() - 1;
+    }
+    // The other set's font is used only if it does have the character.
+    WinHandles::TSelectObject sel(DC, it->second);
+    return FirstMissingGlyph(DC, std::u16string_view(&missing, 1)) ? base : it->second.Get();
+}
+
+HFONT TFont::GetHandleFor(std::u16string_view Text) {
+    WinHandles::TWindowDC screen(nullptr);
+    return GetHandleFor(screen, Text);
 }
 
 void TFont::SetColor(TColor Value) {
@@ -382,9 +455,15 @@ void TCanvas::BrushChanged(TObject*) {
     }
 }
 
+void TCanvas::SelectFontFor(std::u16string_view Text) {
+    RequiredState(csHandleValid | csFontValid);
+    SelectObject(FHandle, FFont->GetHandleFor(FHandle, Text));
+}
+
 void TCanvas::TextOut(int X, int Y, const String& Text) {
     RequiredState(csHandleValid | csFontValid | csBrushValid);
     std::u16string w = SysUtils::Utf8ToUtf16(Text);
+    SelectFontFor(w);
     ExtTextOutW(FHandle, X, Y, 0, nullptr, reinterpret_cast<LPCWSTR>(w.c_str()), UINT(w.size()), nullptr);
     MoveToEx(FHandle, X + TextWidth(Text), Y, nullptr);
 }
@@ -392,6 +471,7 @@ void TCanvas::TextOut(int X, int Y, const String& Text) {
 TSize TCanvas::TextExtent(const String& Text) {
     RequiredState(csHandleValid | csFontValid);
     std::u16string w = SysUtils::Utf8ToUtf16(Text);
+    SelectFontFor(w);
     TSize size{0, 0};
     GetTextExtentPoint32W(FHandle, reinterpret_cast<LPCWSTR>(w.c_str()), int(w.size()), &size);
     return size;
@@ -400,6 +480,7 @@ TSize TCanvas::TextExtent(const String& Text) {
 int TCanvas::DrawText(const String& Text, TRect& Rect, UINT Format) {
     RequiredState(csHandleValid | csFontValid | csBrushValid);
     std::u16string w = SysUtils::Utf8ToUtf16(Text);
+    SelectFontFor(w);
     return DrawTextW(FHandle, reinterpret_cast<LPCWSTR>(w.c_str()), int(w.size()), &Rect, Format);
 }
 

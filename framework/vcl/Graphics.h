@@ -26,6 +26,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <string_view>
 #include <vector>
 #include <windows.h>
 
@@ -217,6 +218,14 @@ public:
 
     // The HFONT, made on first need; it stays valid until the font changes or dies.
     HFONT GetHandle();
+    // The handle to draw Text with: the font's own, or, when the font's character set is DEFAULT_CHARSET and
+    // the face the system gives for it has no glyphs for some of Text's characters, the same font asked for
+    // in the character set of those characters (RUSSIAN_CHARSET for Cyrillic, GREEK_CHARSET for Greek...),
+    // if that one has them. So Russian text shows in its own letters whatever the system's ANSI code page is
+    // (on a 1252 system "MS Sans Serif" is a raster font of the Western letters only). DC is where the glyphs
+    // are looked up; its selection is left as it was. Without a DC: the screen's.
+    HFONT GetHandleFor(HDC DC, std::u16string_view Text);
+    HFONT GetHandleFor(std::u16string_view Text);
     TColor GetColor() const { return FColor; }
     void SetColor(TColor Value);
     int GetHeight() const;
@@ -236,6 +245,7 @@ public:
 
 private:
     struct TResource;
+    HFONT Create(TFontCharset Charset) const;
     void Change(const std::function<void(TResource&)>& edit);
 
     std::shared_ptr<TResource> FResource;
@@ -333,6 +343,8 @@ protected:
     void DeselectHandles();
 
 private:
+    // Selects the font's handle for Text (TFont::GetHandleFor).
+    void SelectFontFor(std::u16string_view Text);
     void FontChanged(TObject* Sender);
     void PenChanged(TObject* Sender);
     void BrushChanged(TObject* Sender);

@@ -2,6 +2,10 @@
 // message loop.
 #include "tests/framework/vcl/VclTestSupport.h"
 
+#include "framework/core/ClassesReaderWriter.h"
+#include "framework/core/ClassesText.h"
+
+#include <cstring>
 #include <memory>
 
 using namespace VclTest;
@@ -115,4 +119,30 @@ TEST(Forms, ReadsTheFormFromItsResource) {
     EXPECT_EQ(barRect.top, 64);
     EXPECT_EQ(barRect.right - barRect.left, 233);
     EXPECT_EQ(barRect.bottom - barRect.top, 13);
+}
+
+TEST(Forms, WritesItselfBackAsItsFormFileHasIt) {
+    auto form = NewTestForm();
+    // What the window and the labels' automatic sizes changed goes back to the stored values.
+    form->SetBounds(233, 165, form->GetWidth(), form->GetHeight());
+    form->Label1->SetBounds(20, 20, 178, 13);
+    form->PatternName->SetBounds(20, 40, 62, 13);
+    form->Label3->SetBounds(20, 64, 60, 13);
+    auto text = [](Classes::TStream& binary) {
+        Classes::TMemoryStream out;
+        Classes::ObjectBinaryToText(binary, out);
+        return String(reinterpret_cast<const char*>(out.Memory()), size_t(out.GetSize()));
+    };
+    Classes::TMemoryStream written;
+    Classes::WriteComponentToStream(written, form.get());
+    written.SetPosition(0);
+    // The form file as compiled into the program, less what the writer leaves out as defaults.
+    Classes::TResourceStream resource(GetModuleHandleW(nullptr), "TVCLTESTFORM", MAKEINTRESOURCEW(10));
+    String stored = text(resource);
+    for (const char* line : {"    Min = 0\n", "    Max = 100\n"}) {
+        size_t at = stored.find(line);
+        ASSERT_NE(at, String::npos) << line;
+        stored.erase(at, std::strlen(line));
+    }
+    EXPECT_EQ(text(written), stored);
 }

@@ -119,6 +119,51 @@ TEST(Font, AssignSharesTheHandleAndAChangeGivesTheChangedFontItsOwn) {
     EXPECT_EQ(TestSupport::LiveGdiObjects(), base);
 }
 
+TEST(Font, TextInLettersTheFaceLacksGetsTheFontOfTheirCharacterSet) {
+    WarmUp();
+    int base = TestSupport::LiveGdiObjects();
+    {
+        TFont f; // MS Sans Serif, DEFAULT_CHARSET: on a 1252 system a raster face of Western letters
+        HFONT own = f.GetHandle();
+        EXPECT_EQ(f.GetHandleFor(u"PatternName"), own);
+        bool ownHasCyrillic;
+        {
+            WinHandles::TWindowDC screen(nullptr);
+            WinHandles::TSelectObject sel(screen, own);
+            WORD g[2] = {};
+            GetGlyphIndicesW(screen, L"Жя", 2, g, GGI_MARK_NONEXISTING_GLYPHS);
+            ownHasCyrillic = g[0] != 0xFFFF && g[1] != 0xFFFF;
+        }
+        HFONT ru = f.GetHandleFor(u"Конвертер: table.db");
+        if (ownHasCyrillic) {
+            EXPECT_EQ(ru, own);
+        } else {
+            ASSERT_NE(ru, own);
+            LOGFONTW lf{};
+            GetObjectW(ru, sizeof(lf), &lf);
+            EXPECT_EQ(lf.lfCharSet, RUSSIAN_CHARSET);
+            EXPECT_EQ(std::wstring(lf.lfFaceName), L"MS Sans Serif");
+            EXPECT_EQ(lf.lfHeight, -11);
+            WinHandles::TWindowDC screen(nullptr);
+            WinHandles::TSelectObject sel(screen, ru);
+            WORD g[2] = {};
+            GetGlyphIndicesW(screen, L"Жя", 2, g, GGI_MARK_NONEXISTING_GLYPHS);
+            EXPECT_NE(g[0], 0xFFFF);
+            EXPECT_NE(g[1], 0xFFFF);
+            EXPECT_EQ(f.GetHandleFor(u"Ж"), ru); // made once
+        }
+        // A font asked for in a character set of its own keeps it.
+        TFont western;
+        western.SetCharset(ANSI_CHARSET);
+        EXPECT_EQ(western.GetHandleFor(u"Конвертер"), western.GetHandle());
+        // A change of the font drops its variants with its handle.
+        f.SetHeight(-12);
+        EXPECT_EQ(GetObjectType(ru), ownHasCyrillic ? DWORD(OBJ_FONT) : 0u);
+        f.GetHandleFor(u"Ж");
+    }
+    EXPECT_EQ(TestSupport::LiveGdiObjects(), base);
+}
+
 TEST(Canvas, DrawsWithItsFontPenAndBrushAndGivesTheDcItsObjectsBack) {
     WarmUp();
     int base = TestSupport::LiveGdiObjects();
@@ -160,13 +205,9 @@ TEST(Canvas, DrawsWithItsFontPenAndBrushAndGivesTheDcItsObjectsBack) {
             EXPECT_GT(ink, 10);
             EXPECT_EQ(dib.Count(Rect(42, 2, 80, 40), RGB(0, 0, 0)), ink);
             // The extent is the system's for the canvas's font.
-            {
-                WinHandles::TSelectObject sel(dib.DC(), c.GetFont()->GetHandle());
-                SIZE sys{};
-                GetTextExtentPoint32W(dib.DC(), L"Шаблон", 6, &sys);
-                EXPECT_EQ(ext.cx, sys.cx);
-                EXPECT_EQ(ext.cy, sys.cy);
-            }
+            SIZE sys = SystemExtent(c.GetFont(), L"Шаблон");
+            EXPECT_EQ(ext.cx, sys.cx);
+            EXPECT_EQ(ext.cy, sys.cy);
             c.SetHandle(nullptr);
             EXPECT_EQ(GetCurrentObject(dib.DC(), OBJ_FONT), font0);
             EXPECT_EQ(GetCurrentObject(dib.DC(), OBJ_PEN), pen0);

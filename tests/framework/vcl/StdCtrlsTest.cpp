@@ -13,15 +13,6 @@ std::unique_ptr<TVclTestForm> NewTestForm() {
     return std::unique_ptr<TVclTestForm>(Forms::TCustomForm::Create<TVclTestForm>(nullptr));
 }
 
-// GetTextExtentPoint32W of text in the form's font (MS Sans Serif, -11) on the screen.
-SIZE SystemExtent(TFont* font, const std::wstring& text) {
-    WinHandles::TWindowDC screen(nullptr);
-    WinHandles::TSelectObject sel(screen, font->GetHandle());
-    SIZE size{};
-    GetTextExtentPoint32W(screen, text.c_str(), int(text.size()), &size);
-    return size;
-}
-
 // The form's client area as its window procedure paints it: background, then the controls.
 void PaintForm(Forms::TCustomForm* form, TDib& dib) {
     HWND h = form->GetHandle();
@@ -31,7 +22,7 @@ void PaintForm(Forms::TCustomForm* form, TDib& dib) {
 
 } // namespace
 
-TEST(Label, AutoSizeIsTheTextExtentInTheLabelsFont) {
+TEST(Label, AutoSizeIsTheTextExtentInTheFontTheTextIsDrawnIn) {
     auto form = NewTestForm();
     StdCtrls::TLabel* label = form->PatternName;
     TFont* font = form->GetFont();
@@ -76,6 +67,34 @@ TEST(Label, AutoSizeIsTheTextExtentInTheLabelsFont) {
     form->GetFont()->SetHeight(-16);
     EXPECT_GT(form->Label3->GetWidth(), before);
     EXPECT_EQ(form->Label3->GetWidth(), SystemExtent(form->GetFont(), L"Завершено:").cx);
+}
+
+TEST(Label, RussianCaptionIsDrawnInLettersOfItsOwn) {
+    auto form = NewTestForm();
+    StdCtrls::TLabel* label = form->Label3; // "Завершено:"
+    RECT b = label->GetBoundsRect();
+    RECT client;
+    GetClientRect(form->GetHandle(), &client);
+    COLORREF face = GetSysColor(COLOR_BTNFACE), text = GetSysColor(COLOR_WINDOWTEXT);
+    TDib painted(client.right, client.bottom);
+    PaintForm(form.get(), painted);
+    // The oracle: the system draws the caption with the font chosen from the LOGFONT, on the face colour.
+    TDib expected(b.right - b.left, b.bottom - b.top, face);
+    WinHandles::TFontHandle font = SystemFontFor(label->GetFont(), L"Завершено:");
+    {
+        WinHandles::TSelectObject sel(expected.DC(), font);
+        SetBkMode(expected.DC(), TRANSPARENT);
+        SetTextColor(expected.DC(), text);
+        ExtTextOutW(expected.DC(), 0, 0, 0, nullptr, L"Завершено:", 10, nullptr);
+    }
+    int differ = 0, ink = 0;
+    for (int y = 0; y < expected.Height(); ++y)
+        for (int x = 0; x < expected.Width(); ++x) {
+            if (painted.Pixel(b.left + x, b.top + y) != expected.Pixel(x, y)) ++differ;
+            if (expected.Pixel(x, y) == text) ++ink;
+        }
+    EXPECT_EQ(differ, 0);
+    EXPECT_GT(ink, 40); // ten letters' worth of strokes, not blanks
 }
 
 TEST(Label, PaintsItsTextInsideItsBoundsOverItsColourOrTransparently) {

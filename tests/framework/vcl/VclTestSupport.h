@@ -29,6 +29,35 @@ inline String WindowText(HWND h) {
     return Utf8(s);
 }
 
+// The font the system should draw text in for font: the font's own when the face it gets has glyphs for
+// every letter of the text, else the same LOGFONT in RUSSIAN_CHARSET (the test texts are Latin or Cyrillic).
+// Made here from the font's LOGFONT, independently of the framework's choice.
+inline WinHandles::TFontHandle SystemFontFor(Graphics::TFont* font, const std::wstring& text) {
+    LOGFONTW lf{};
+    GetObjectW(font->GetHandle(), sizeof(lf), &lf);
+    WinHandles::TFontHandle own(CreateFontIndirectW(&lf));
+    WinHandles::TWindowDC screen(nullptr);
+    WinHandles::TSelectObject sel(screen, own);
+    std::vector<WORD> glyphs(text.size() + 1);
+    GetGlyphIndicesW(screen, text.c_str(), int(text.size()), glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS);
+    for (size_t i = 0; i < text.size(); ++i)
+        if (glyphs[i] == 0xFFFF && text[i] >= 0x20) {
+            lf.lfCharSet = RUSSIAN_CHARSET;
+            return WinHandles::TFontHandle(CreateFontIndirectW(&lf));
+        }
+    return own;
+}
+
+// GetTextExtentPoint32W of text in the font the system should draw it in.
+inline SIZE SystemExtent(Graphics::TFont* font, const std::wstring& text) {
+    WinHandles::TFontHandle f = SystemFontFor(font, text);
+    WinHandles::TWindowDC screen(nullptr);
+    WinHandles::TSelectObject sel(screen, f);
+    SIZE size{};
+    GetTextExtentPoint32W(screen, text.c_str(), int(text.size()), &size);
+    return size;
+}
+
 // A top-down 32-bit DIB section selected into a memory DC; Pixel gives a COLORREF (red in the low byte), as
 // GetSysColor does.
 class TDib {
