@@ -115,9 +115,9 @@ void TCustomForm::SetBorderIcons(TBorderIcons Value) {
 void TCustomForm::SetFormStyle(TFormStyle Value) {
     if (Value == FFormStyle) return;
     FFormStyle = Value;
-    if (HandleAllocated())
-        SetWindowPos(GetHandle(), Value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // A new window with the new style: the system does not always take WS_EX_TOPMOST back from an owned
+    // window that has it (Wine keeps it through SetWindowPos(HWND_NOTOPMOST)).
+    RecreateWnd();
 }
 
 void TCustomForm::SetPixelsPerInch(int Value) {

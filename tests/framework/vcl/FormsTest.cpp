@@ -146,3 +146,95 @@ TEST(Forms, WritesItselfBackAsItsFormFileHasIt) {
     }
     EXPECT_EQ(text(written), stored);
 }
+
+TEST(Forms, EveryBorderStyleGivesItsFrameAndTheAskedClientSize) {
+    struct TCase {
+        TFormBorderStyle Border;
+        TBorderIcons Icons;
+        LONG_PTR StyleOn, StyleOff, ExOn;
+    } cases[] = {
+        {bsSizeable,
+         {biSystemMenu, biMinimize, biMaximize},
+         WS_CAPTION | WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
+         0,
+         0},
+        {bsSingle,
+         {biSystemMenu},
+         WS_CAPTION | WS_SYSMENU,
+         WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
+         0},
+        {bsSingle, {biMinimize}, WS_CAPTION, WS_SYSMENU | WS_MINIMIZEBOX, 0}, // no buttons without the menu
+        {bsDialog,
+         {biSystemMenu, biMinimize, biMaximize},
+         WS_CAPTION | WS_SYSMENU,
+         WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
+         WS_EX_DLGMODALFRAME},
+        {bsNone, {biSystemMenu}, WS_POPUP, WS_CAPTION | WS_THICKFRAME | WS_SYSMENU, 0},
+        {bsToolWindow, {biSystemMenu}, WS_CAPTION | WS_SYSMENU, WS_THICKFRAME, WS_EX_TOOLWINDOW},
+        {bsSizeToolWin, {}, WS_CAPTION | WS_THICKFRAME, WS_SYSMENU, WS_EX_TOOLWINDOW},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(TypInfo::GetEnumName(&TFormBorderStyle_TypeInfo, c.Border) + " " +
+                     SysUtils::IntToStr(c.Icons.ToInt()));
+        auto form = std::make_unique<TForm>(nullptr);
+        form->SetBorderStyle(c.Border);
+        form->SetBorderIcons(c.Icons);
+        form->SetBounds(30, 40, 100, 100);
+        form->SetClientWidth(200);
+        form->SetClientHeight(120);
+        // Designed position: where Left and Top say.
+        HWND h = form->GetHandle();
+        EXPECT_EQ(Style(h) & c.StyleOn, c.StyleOn);
+        EXPECT_EQ(Style(h) & c.StyleOff, 0);
+        EXPECT_EQ(ExStyle(h) & c.ExOn, c.ExOn);
+        EXPECT_EQ(ExStyle(h) & WS_EX_TOPMOST, 0);
+        RECT client, w;
+        GetClientRect(h, &client);
+        GetWindowRect(h, &w);
+        EXPECT_EQ(client.right, 200);
+        EXPECT_EQ(client.bottom, 120);
+        EXPECT_EQ(w.left, 30);
+        EXPECT_EQ(w.top, 40);
+        // Changed while the window exists: the client size still comes out exact.
+        form->SetClientWidth(150);
+        GetClientRect(h, &client);
+        EXPECT_EQ(client.right, 150);
+        EXPECT_EQ(form->GetClientWidth(), 150);
+    }
+}
+
+TEST(Forms, StyleChangesReachTheShownWindow) {
+    auto form = std::make_unique<TForm>(nullptr);
+    form->SetCaption("Окно");
+    form->Show();
+    HWND h = form->GetHandle();
+    EXPECT_TRUE(IsWindowVisible(h));
+    // Stay-on-top and back: a new window each time, shown again, the form's state kept.
+    form->SetFormStyle(fsStayOnTop);
+    HWND top = form->GetHandle();
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_NE(ExStyle(top) & WS_EX_TOPMOST, 0);
+    EXPECT_TRUE(IsWindowVisible(top));
+    form->SetFormStyle(fsNormal);
+    h = form->GetHandle();
+    EXPECT_EQ(ExStyle(h) & WS_EX_TOPMOST, 0);
+    EXPECT_TRUE(IsWindowVisible(h));
+    // A new border style needs a new window too: it comes back shown, with its caption and, as in the
+    // framework, its outer size (the client area is what the new frame leaves).
+    RECT before;
+    GetWindowRect(h, &before);
+    form->SetBorderStyle(bsDialog);
+    HWND again = form->GetHandle();
+    EXPECT_FALSE(IsWindow(h));
+    EXPECT_TRUE(IsWindowVisible(again));
+    EXPECT_EQ(Style(again) & WS_THICKFRAME, 0);
+    EXPECT_EQ(WindowText(again), "Окно");
+    RECT after, client;
+    GetWindowRect(again, &after);
+    GetClientRect(again, &client);
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+    EXPECT_EQ(form->GetClientWidth(), client.right);
+    form->Hide();
+    EXPECT_FALSE(IsWindowVisible(again));
+}
