@@ -50,6 +50,9 @@ TWinControl::TWinControl(TComponent* AOwner)
 
 TWinControl::~TWinControl() {
     Destroying();
+    // Out of the parent's lists while the control is still a windowed one (~TControl would find only a
+    // TControl and leave it in the tab list).
+    if (GetParent()) GetParent()->RemoveControl(this);
     DestroyHandle();
     // The framework's rule: a windowed control frees its child controls (they leave their owner's list).
     while (!FControls.empty()) {

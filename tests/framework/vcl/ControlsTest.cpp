@@ -307,6 +307,11 @@ TEST(Control, AParentFreesItsChildrenAndAFreedChildLeavesItsParent) {
     EXPECT_FALSE(IsWindow(h));
     EXPECT_EQ(form->GetControlCount(), 0);
     EXPECT_EQ(form->GetComponentCount(), 0);
+    // Gone from the tab order too: the next windowed control is the first.
+    auto* next = new TLoggingControl(form.get());
+    next->SetParent(form.get());
+    EXPECT_EQ(next->GetTabOrder(), 0);
+    EXPECT_TRUE(IsWindow(next->GetHandle()));
 }
 
 TEST(Control, TabOrderIsThePlaceAmongTheParentsWindowedControls) {
