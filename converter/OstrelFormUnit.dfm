@@ -7,7 +7,7 @@ object OstrelForm: TOstrelForm
   ClientHeight = 99
   ClientWidth = 332
   Color = clBtnFace
-  Font.Charset = RUSSIAN_CHARSET
+  Font.Charset = DEFAULT_CHARSET
   Font.Color = clWindowText
   Font.Height = -11
   Font.Name = 'MS Sans Serif'
