@@ -173,6 +173,11 @@ TEST_F(ConverterTest, WindowAsTheFormResourceDescribesIt) {
     EXPECT_EQ(form->Label1->GetTop(), 20);
     EXPECT_EQ(form->PatternName->GetTop(), 40);
     EXPECT_EQ(form->Label3->GetTop(), 64);
+    // The labels size themselves to their text in the form's font: the widths of the designed form.
+    EXPECT_EQ(form->Label1->GetWidth(), 178);
+    EXPECT_EQ(form->PatternName->GetWidth(), 62);
+    EXPECT_EQ(form->Label3->GetWidth(), 60);
+    EXPECT_EQ(form->Label1->GetHeight(), 13);
     EXPECT_EQ(form->Bevel1->GetWidth(), 321);
     EXPECT_EQ(form->Bevel1->GetHeight(), 81);
     HWND bar = form->ProgressBar->GetHandle();
