@@ -98,6 +98,7 @@ void TProgressBar::StepBy(int Delta) {
 }
 
 PUBLISHED(TProgressBar, "ComCtrls",
+          Prop<&TControl::GetAlign, &TControl::SetAlign>("Align").Default(Controls::alNone),
           Prop<&TControl::GetEnabled, &TControl::SetEnabled>("Enabled").Default(true),
           Prop<&TProgressBar::GetMin, &TProgressBar::SetMin>("Min").Default(0),
           Prop<&TProgressBar::GetMax, &TProgressBar::SetMax>("Max").Default(100),

@@ -74,6 +74,12 @@ void TControl::SetClientHeight(int Value) {
     SetHeight(FHeight - GetClientHeight() + Value);
 }
 
+void TControl::SetAlign(TAlign Value) {
+    if (Value != alNone)
+        throw Classes::EInvalidOperation("Align " + GetEnumName(&TAlign_TypeInfo, Value) +
+                                         " is not supported: controls keep the places they are given");
+}
+
 void TControl::SetVisible(bool Value) {
     if (Value == FVisible) return;
     FVisible = Value;

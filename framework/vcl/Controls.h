@@ -69,6 +69,9 @@ HINSTANCE FrameworkInstance();
 // ---- Controls ---------------------------------------------------------------------------------------------
 
 PUBLISHED_ENUM(TAlignment, uint8_t, taLeftJustify, taRightJustify, taCenter)
+// Controls keep the places they are given: only alNone is supported (Align = alClient in a stream is an
+// error).
+PUBLISHED_ENUM(TAlign, uint8_t, alNone, alTop, alBottom, alLeft, alRight, alClient)
 
 enum TControlStateItem : uint8_t {
     csLButtonDown,
@@ -157,6 +160,9 @@ public:
     void SetParentFont(bool Value);
     TColor GetColor() const { return FColor; }
     void SetColor(TColor Value);
+    TAlign GetAlign() const { return alNone; }
+    // EInvalidOperation for anything but alNone.
+    void SetAlign(TAlign Value);
     bool GetParentColor() const { return FParentColor; }
     void SetParentColor(bool Value);
     TControlStyle GetControlStyle() const { return FControlStyle; }

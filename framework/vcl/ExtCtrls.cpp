@@ -77,7 +77,9 @@ void TBevel::Paint() {
     }
 }
 
-PUBLISHED(TBevel, "ExtCtrls", Prop<&TBevel::GetShape, &TBevel::SetShape>("Shape").Default(bsBox),
+PUBLISHED(TBevel, "ExtCtrls",
+          Prop<&TControl::GetAlign, &TControl::SetAlign>("Align").Default(Controls::alNone),
+          Prop<&TBevel::GetShape, &TBevel::SetShape>("Shape").Default(bsBox),
           Prop<&TBevel::GetStyle, &TBevel::SetStyle>("Style").Default(bsLowered),
           Prop<&TControl::GetVisible, &TControl::SetVisible>("Visible").Default(true));
 

@@ -103,7 +103,7 @@ void TCustomLabel::Paint() {
 
 PUBLISHED(TCustomLabel, "StdCtrls");
 PUBLISHED(
-    TLabel, "StdCtrls",
+    TLabel, "StdCtrls", Prop<&TControl::GetAlign, &TControl::SetAlign>("Align").Default(Controls::alNone),
     Prop<&TCustomLabel::GetAlignment, &TCustomLabel::SetAlignment>("Alignment")
         .Default(Controls::taLeftJustify),
     Prop<&TCustomLabel::GetAutoSize, &TCustomLabel::SetAutoSize>("AutoSize").Default(true),

@@ -1,5 +1,7 @@
 // Controls: the window-procedure bridge on real windows, the control's window made on demand and its
 // messages, children, parent font and colour, reflection, and who frees whom.
+#include "framework/core/ClassesReaderWriter.h"
+#include "framework/core/ClassesText.h"
 #include "tests/framework/vcl/VclTestSupport.h"
 
 #include <memory>
@@ -332,4 +334,23 @@ TEST(Control, TabOrderIsThePlaceAmongTheParentsWindowedControls) {
     c[2]->SetTabOrder(99); // beyond the end: last
     EXPECT_EQ(c[2]->GetTabOrder(), 2);
     EXPECT_EQ(form->GetTabOrder(), -1);
+}
+
+TEST(Control, OnlyAlignNoneIsAcceptedFromAStream) {
+    auto read = [](const String& text) {
+        Classes::TMemoryStream in, binary;
+        in.WriteBuffer(text.data(), text.size());
+        in.SetPosition(0);
+        Classes::ObjectTextToBinary(in, binary);
+        binary.SetPosition(0);
+        return Classes::ReadComponentFromStream(binary);
+    };
+    auto label = read("object Probe: TLabel\n  Align = alNone\n  Caption = 'x'\nend\n");
+    EXPECT_EQ(static_cast<StdCtrls::TLabel*>(label.get())->GetAlign(), alNone);
+    try {
+        read("object Probe: TLabel\n  Align = alClient\nend\n");
+        ADD_FAILURE() << "alClient was accepted";
+    } catch (const Classes::EReadError& e) {
+        EXPECT_NE(e.Message().find("Align alClient is not supported"), String::npos) << e.Message();
+    }
 }

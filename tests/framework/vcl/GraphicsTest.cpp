@@ -196,6 +196,13 @@ TEST(Canvas, DrawsWithItsFontPenAndBrushAndGivesTheDcItsObjectsBack) {
             c.FrameRect(Rect(30, 0, 40, 10));
             EXPECT_EQ(dib.Count(Rect(30, 0, 40, 10), RGB(255, 0, 255)), 36);
             EXPECT_EQ(dib.Pixel(35, 5), RGB(255, 255, 255));
+            // Rectangle: outlined with the pen, filled with the brush, right and bottom excluded.
+            c.GetPen()->SetColor(clBlack);
+            c.GetBrush()->SetColor(clYellow);
+            c.Rectangle(0, 24, 8, 30);
+            EXPECT_EQ(dib.Count(Rect(0, 24, 8, 30), RGB(0, 0, 0)), 2 * 8 + 2 * 4);
+            EXPECT_EQ(dib.Count(Rect(1, 25, 7, 29), RGB(255, 255, 0)), 6 * 4);
+            EXPECT_EQ(dib.Pixel(8, 24), RGB(255, 255, 255));
             // Text: transparent over the white, in the font's colour, within its extent.
             c.GetFont()->SetColor(clBlack);
             c.GetBrush()->SetStyle(bsClear);
