@@ -205,6 +205,17 @@ TEST(Forms, EveryBorderStyleGivesItsFrameAndTheAskedClientSize) {
 
 TEST(Forms, StyleChangesReachTheShownWindow) {
     auto form = std::make_unique<TForm>(nullptr);
+    // The defaults of a form made without a resource.
+    EXPECT_EQ(form->GetBorderStyle(), bsSizeable);
+    EXPECT_EQ(form->GetBorderIcons(), (TBorderIcons{biSystemMenu, biMinimize, biMaximize}));
+    EXPECT_EQ(form->GetFormStyle(), fsNormal);
+    EXPECT_EQ(form->GetPosition(), poDesigned);
+    EXPECT_FALSE(form->GetVisible());
+    EXPECT_EQ(form->GetColor(), Graphics::clBtnFace);
+    EXPECT_EQ(form->GetFont()->GetName(), "MS Sans Serif");
+    EXPECT_EQ(form->GetFont()->GetHeight(), -11);
+    EXPECT_EQ(form->GetWidth(), 320);
+    EXPECT_EQ(form->GetHeight(), 240);
     form->SetCaption("Окно");
     form->Show();
     HWND h = form->GetHandle();

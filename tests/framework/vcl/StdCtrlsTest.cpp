@@ -147,3 +147,20 @@ TEST(Label, PaintsItsTextInsideItsBoundsOverItsColourOrTransparently) {
         EXPECT_GT(dib.Count(bounds, GetSysColor(COLOR_BTNSHADOW)), 20);
     }
 }
+
+TEST(Label, ANewCaptionIsRepaintedByTheNextMessages) {
+    auto form = NewTestForm();
+    HWND h = form->GetHandle();
+    Forms::Application->ProcessMessages();
+    ASSERT_FALSE(GetUpdateRect(h, nullptr, FALSE));
+    // The converter's step: a new table name, then one round of messages.
+    form->PatternName->SetCaption("kit 1.db");
+    RECT pending;
+    ASSERT_TRUE(GetUpdateRect(h, &pending, FALSE));
+    RECT label = form->PatternName->GetBoundsRect(), common;
+    EXPECT_TRUE(IntersectRect(&common, &pending, &label));
+    EXPECT_GE(pending.right,
+              20 + SystemExtent(form->GetFont(), L"PatternName").cx); // the old text's place too
+    Forms::Application->ProcessMessages();
+    EXPECT_FALSE(GetUpdateRect(h, nullptr, FALSE));
+}
