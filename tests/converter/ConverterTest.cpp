@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <commctrl.h>
+
 namespace fs = std::filesystem;
 using namespace OstrelFormUnit;
 using SysUtils::String;

@@ -1,0 +1,214 @@
+// pxfixture: pxlib's reading of a table, printed as `pdxtool dump` prints it.
+#include "tools/pxfixture/Fixture.h"
+
+// pxlib's header declares its functions without C linkage.
+extern "C" {
+#include <paradox.h>
+}
+
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+namespace Fixture {
+
+namespace {
+
+std::string gError;
+
+void OnError(pxdoc_t*, int, const char* msg, void*) {
+    if (gError.empty()) gError = msg;
+}
+
+uint16_t U16(const unsigned char* p) {
+    return uint16_t(p[0] | (p[1] << 8));
+}
+
+// Follows the block chain before pxlib sees the file: pxlib would loop for ever on a cyclic chain and invent
+// records after an empty block. Returns the number of records the blocks hold.
+long WalkChain(const std::string& path, FILE* f) {
+    auto fail = [&](const std::string& why) { return std::runtime_error(path + ": " + why); };
+    unsigned char head[0x12];
+    if (std::fseek(f, 0, SEEK_END) != 0) throw fail("cannot seek");
+    long size = std::ftell(f);
+    std::rewind(f);
+    if (size < 0x12 || std::fread(head, 1, sizeof head, f) != sizeof head)
+        throw fail("shorter than a header");
+    const long recordSize = U16(head), headerSize = U16(head + 2), blockSize = long(head[5]) * 1024;
+    if (recordSize == 0 || blockSize == 0 || headerSize == 0) throw fail("zero record, header or block size");
+    if (size < headerSize) throw fail("shorter than its header");
+    const long blocks = (size - headerSize) / blockSize;
+    std::vector<bool> seen(size_t(blocks) + 1);
+    long total = 0, prev = 0;
+    for (long b = U16(head + 0x0E); b != 0;) {
+        if (b > blocks) throw fail("block " + std::to_string(b) + " lies beyond the end of the file");
+        if (seen[size_t(b)]) throw fail("the block chain loops at block " + std::to_string(b));
+        seen[size_t(b)] = true;
+        unsigned char bh[6];
+        if (std::fseek(f, headerSize + (b - 1) * blockSize, SEEK_SET) != 0 || std::fread(bh, 1, 6, f) != 6)
+            throw fail("cannot read block " + std::to_string(b));
+        if (U16(bh + 2) != prev)
+            throw fail("block " + std::to_string(b) + " does not point back to its predecessor");
+        int16_t add = int16_t(U16(bh + 4));
+        if (add < 0) throw fail("empty block " + std::to_string(b) + " in the chain (pxlib misreads it)");
+        if (add % recordSize != 0 || add / recordSize + 1 > (blockSize - 6) / recordSize)
+            throw fail("block " + std::to_string(b) + " claims an impossible record count");
+        total += add / recordSize + 1;
+        prev = b;
+        b = U16(bh);
+    }
+    std::rewind(f);
+    return total;
+}
+
+bool AllZero(const char* p, int n) {
+    for (int i = 0; i < n; ++i)
+        if (p[i] != 0) return false;
+    return true;
+}
+
+std::string Escape(const std::string& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '\t')
+            out += "\\t";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\\')
+            out += "\\\\";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string Shortest(double v) {
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+
+// Day 1 is 1 January of year 1 (proleptic Gregorian).
+std::string IsoDate(long days) {
+    long z = days - 1 - 719162 + 719468; // days since 0000-03-01
+    long era = (z >= 0 ? z : z - 146096) / 146097;
+    long doe = z - era * 146097;
+    long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    long y = yoe + era * 400, doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
+    long d = doy - (153 * mp + 2) / 5 + 1, m = mp < 10 ? mp + 3 : mp - 9;
+    if (m <= 2) ++y;
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04ld-%02ld-%02ld", y, m, d);
+    return buf;
+}
+
+std::string IsoTime(long ms) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%02ld:%02ld:%02ld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60);
+    std::string s = buf;
+    if (ms % 1000 != 0) {
+        std::snprintf(buf, sizeof buf, ".%03ld", ms % 1000);
+        s += buf;
+    }
+    return s;
+}
+
+std::string Hex(const char* p, int n) {
+    static const char* digits = "0123456789ABCDEF";
+    std::string s;
+    for (int i = 0; i < n; ++i) {
+        s += digits[(unsigned char)p[i] >> 4];
+        s += digits[(unsigned char)p[i] & 15];
+    }
+    return s;
+}
+
+} // namespace
+
+void Dump(const std::string& path, FILE* out) {
+    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
+    if (!f) throw std::runtime_error(path + ": cannot open");
+    long walked = WalkChain(path, f.get());
+    PX_boot();
+    pxdoc_t* d = PX_new2(OnError, nullptr, nullptr, nullptr);
+    std::unique_ptr<pxdoc_t, void (*)(pxdoc_t*)> guard(d, [](pxdoc_t* p) { PX_delete(p); });
+    gError.clear();
+    if (PX_open_fp(d, f.get()) < 0) throw std::runtime_error(path + ": " + gError);
+    pxhead_t* h = d->px_head;
+    if (h->px_numrecords != walked)
+        throw std::runtime_error(path + ": the header counts " + std::to_string(h->px_numrecords) +
+                                 " records, the blocks hold " + std::to_string(walked));
+    const int codePage = h->px_doscodepage;
+    std::vector<char> rec(size_t(h->px_recordsize));
+    for (long r = 0; r < walked; ++r) {
+        if (PX_get_record(d, int(r), rec.data()) == nullptr)
+            throw std::runtime_error(path + ": record " + std::to_string(r + 1) + ": " + gError);
+        std::string line;
+        int off = 0;
+        for (int k = 0; k < h->px_numfields; ++k) {
+            const pxfield_t& fld = h->px_fields[k];
+            char* p = rec.data() + off;
+            off += fld.px_flen;
+            if (k > 0) line += '\t';
+            line += fld.px_fname;
+            line += '=';
+            if (AllZero(p, fld.px_flen)) {
+                line += "NULL";
+                continue;
+            }
+            long l = 0;
+            short s = 0;
+            double v = 0;
+            char c = 0;
+            switch (fld.px_ftype) {
+            case pxfAlpha: {
+                int n = 0;
+                while (n < fld.px_flen && p[n] != 0)
+                    ++n;
+                std::string bytes(p, size_t(n));
+                line += Escape(codePage != 0 ? FromCodePage(bytes, codePage) : bytes);
+                break;
+            }
+            case pxfShort:
+                PX_get_data_short(d, p, fld.px_flen, &s);
+                line += std::to_string(s);
+                break;
+            case pxfLong:
+            case pxfAutoInc:
+                PX_get_data_long(d, p, fld.px_flen, &l);
+                line += std::to_string(l);
+                break;
+            case pxfLogical:
+                PX_get_data_byte(d, p, fld.px_flen, &c);
+                line += c != 0 ? "true" : "false";
+                break;
+            case pxfNumber:
+            case pxfCurrency:
+                PX_get_data_double(d, p, fld.px_flen, &v);
+                line += Shortest(v);
+                break;
+            case pxfDate:
+                PX_get_data_long(d, p, fld.px_flen, &l);
+                line += IsoDate(l);
+                break;
+            case pxfTime:
+                PX_get_data_long(d, p, fld.px_flen, &l);
+                line += IsoTime(l);
+                break;
+            case pxfTimestamp: {
+                PX_get_data_double(d, p, fld.px_flen, &v);
+                long ms = long(v);
+                line += IsoDate(ms / 86400000) + "T" + IsoTime(ms % 86400000);
+                break;
+            }
+            default:
+                line += Hex(p, fld.px_flen);
+                break;
+            }
+        }
+        std::fprintf(out, "%s\n", line.c_str());
+    }
+}
+
+} // namespace Fixture
