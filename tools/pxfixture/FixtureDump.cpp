@@ -1,6 +1,8 @@
 // pxfixture: pxlib's reading of a table, printed as `pdxtool dump` prints it.
 #include "tools/pxfixture/Fixture.h"
 
+#include "tools/common/DumpFormat.h"
+
 // pxlib's header declares its functions without C linkage.
 extern "C" {
 #include <paradox.h>
@@ -12,6 +14,8 @@ extern "C" {
 #include <memory>
 
 namespace Fixture {
+
+using namespace DumpFormat;
 
 namespace {
 
@@ -66,62 +70,6 @@ bool AllZero(const char* p, int n) {
     for (int i = 0; i < n; ++i)
         if (p[i] != 0) return false;
     return true;
-}
-
-std::string Escape(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        if (c == '\t')
-            out += "\\t";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '\\')
-            out += "\\\\";
-        else
-            out += c;
-    }
-    return out;
-}
-
-std::string Shortest(double v) {
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
-}
-
-// Day 1 is 1 January of year 1 (proleptic Gregorian).
-std::string IsoDate(long days) {
-    long z = days - 1 - 719162 + 719468; // days since 0000-03-01
-    long era = (z >= 0 ? z : z - 146096) / 146097;
-    long doe = z - era * 146097;
-    long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    long y = yoe + era * 400, doy = doe - (365 * yoe + yoe / 4 - yoe / 100), mp = (5 * doy + 2) / 153;
-    long d = doy - (153 * mp + 2) / 5 + 1, m = mp < 10 ? mp + 3 : mp - 9;
-    if (m <= 2) ++y;
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04ld-%02ld-%02ld", y, m, d);
-    return buf;
-}
-
-std::string IsoTime(long ms) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%02ld:%02ld:%02ld", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60);
-    std::string s = buf;
-    if (ms % 1000 != 0) {
-        std::snprintf(buf, sizeof buf, ".%03ld", ms % 1000);
-        s += buf;
-    }
-    return s;
-}
-
-std::string Hex(const char* p, int n) {
-    static const char* digits = "0123456789ABCDEF";
-    std::string s;
-    for (int i = 0; i < n; ++i) {
-        s += digits[(unsigned char)p[i] >> 4];
-        s += digits[(unsigned char)p[i] & 15];
-    }
-    return s;
 }
 
 } // namespace
@@ -198,12 +146,11 @@ void Dump(const std::string& path, FILE* out) {
                 break;
             case pxfTimestamp: {
                 PX_get_data_double(d, p, fld.px_flen, &v);
-                long ms = long(v);
-                line += IsoDate(ms / 86400000) + "T" + IsoTime(ms % 86400000);
+                line += IsoTimestamp(v);
                 break;
             }
             default:
-                line += Hex(p, fld.px_flen);
+                line += Hex(p, size_t(fld.px_flen));
                 break;
             }
         }

@@ -1,0 +1,281 @@
+// One open table: reading the header and the block chain, records by position, and the insert.
+#include "engine/PdxTable.h"
+
+#include "engine/PdxError.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+
+namespace Pdx {
+
+Table::Table(const std::string& path, bool write)
+    : FFile(path, write ? File::Mode::ReadWrite : File::Mode::Read) {
+    Load();
+}
+
+uint64_t Table::BlockOffset(uint16_t number) const {
+    return uint64_t(FHeader.headerSize) + uint64_t(number - 1) * uint64_t(FHeader.blockSize);
+}
+
+std::vector<uint8_t> Table::ReadBlock(uint16_t number) const {
+    std::vector<uint8_t> b(size_t(FHeader.blockSize));
+    FFile.ReadAt(BlockOffset(number), b.data(), b.size());
+    return b;
+}
+
+// Reads the header and walks the chain of data blocks from the first, checking every link, so that a damaged
+// file is refused here and never read out of bounds or followed round a loop.
+void Table::Load() {
+    const std::string& path = FFile.Path();
+    FFileSize = FFile.Size();
+    uint8_t first[16];
+    if (FFileSize < 0x58) throw Error(PDX_E_FORMAT, path + ": not a Paradox table (the file is too short)");
+    FFile.ReadAt(0, first, sizeof first);
+    const int headerSize = AnnouncedHeaderSize(first);
+    if (headerSize < 0x58 || uint64_t(headerSize) > FFileSize)
+        throw Error(PDX_E_FORMAT,
+                    path + ": not a Paradox table (header size " + std::to_string(headerSize) + ")");
+    std::vector<uint8_t> raw(static_cast<size_t>(headerSize));
+    FFile.ReadAt(0, raw.data(), raw.size());
+    Header h = ParseHeader(raw, path);
+    auto broken = [&](const std::string& why) {
+        return Error(PDX_E_FORMAT, path + ": damaged table (" + why + ")");
+    };
+    const uint64_t blocksInFile = (FFileSize - uint64_t(h.headerSize)) / uint64_t(h.blockSize);
+    std::vector<Block> blocks;
+    std::vector<bool> seen(size_t(std::min<uint64_t>(blocksInFile, 65535)) + 1);
+    uint32_t count = 0;
+    uint16_t prev = 0;
+    const int capacity = h.Capacity();
+    for (uint16_t b = h.firstBlock; b != 0;) {
+        if (b > blocksInFile) throw broken("block " + std::to_string(b) + " lies beyond the end of the file");
+        if (seen[b]) throw broken("the block chain runs in a loop at block " + std::to_string(b));
+        seen[b] = true;
+        uint8_t head[6];
+        FFile.ReadAt(uint64_t(h.headerSize) + uint64_t(b - 1) * uint64_t(h.blockSize), head, sizeof head);
+        if (LE16(head + 2) != prev)
+            throw broken("block " + std::to_string(b) + " does not point back to block " +
+                         std::to_string(prev));
+        const int add = int16_t(LE16(head + 4));
+        int records;
+        if (add == -h.recordSize) {
+            records = 0; // an empty block
+        } else if (add < 0 || add % h.recordSize != 0 || add / h.recordSize + 1 > capacity) {
+            throw broken("block " + std::to_string(b) + " claims an impossible record count");
+        } else {
+            records = add / h.recordSize + 1;
+        }
+        blocks.push_back({b, records, count});
+        count += uint32_t(records);
+        prev = b;
+        b = LE16(head);
+    }
+    FHeader = std::move(h);
+    FBlocks = std::move(blocks);
+    FCount = count;
+    FCached = -1;
+}
+
+uint32_t Table::Refresh() {
+    // Another user's insert changes the header (record count, blocks): read it again when it differs.
+    std::vector<uint8_t> now(FHeader.raw.size());
+    if (FFile.Size() != FFileSize || (FFile.ReadAt(0, now.data(), now.size()), now != FHeader.raw)) Load();
+    return FCount;
+}
+
+const uint8_t* Table::Record(uint32_t position) {
+    if (position >= FCount)
+        throw Error(PDX_E_ARGUMENT, FFile.Path() + ": record " + std::to_string(position + 1) + " of " +
+                                        std::to_string(FCount) + " asked for");
+    auto it = std::upper_bound(FBlocks.begin(), FBlocks.end(), position,
+                               [](uint32_t p, const Block& b) { return p < b.first; });
+    // upper_bound finds the first block starting after position; the record lies in the last non-empty
+    // block before it.
+    auto b = it;
+    do {
+        --b;
+    } while (b->records == 0);
+    const int index = int(b - FBlocks.begin());
+    if (FCached != index) {
+        FCache = ReadBlock(b->number);
+        FCached = index;
+    }
+    return FCache.data() + 6 + size_t(position - b->first) * size_t(FHeader.recordSize);
+}
+
+void Table::ReadValue(uint32_t position, int field, PdxValue& value) {
+    if (field < 0 || field >= int(FHeader.fields.size()))
+        throw Error(PDX_E_ARGUMENT, FFile.Path() + ": no field " + std::to_string(field));
+    const Field& f = FHeader.fields[size_t(field)];
+    DecodeField(f, Record(position) + f.offset, FHeader.codePage, FStorage, value);
+}
+
+// The position a record takes in key order: after every record whose key sorts before it. The key fields'
+// bytes compare as stored (numbers are stored so that they do).
+uint32_t Table::KeyPosition(const std::vector<uint8_t>& record) {
+    size_t keyBytes = 0;
+    for (int k = 0; k < FHeader.keyFields; ++k)
+        keyBytes += FHeader.fields[size_t(k)].size;
+    uint32_t lo = 0, hi = FCount;
+    while (lo < hi) {
+        uint32_t mid = lo + (hi - lo) / 2;
+        int c = std::memcmp(Record(mid), record.data(), keyBytes);
+        if (c == 0)
+            throw Error(PDX_E_VALUE, FFile.Path() + ": a record with this key is already in the table");
+        if (c < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+// A blank autoincrement field gets the next value: above every value in the table and the header's counter.
+void Table::FillAutoIncrements(std::vector<uint8_t>& record, const std::vector<PdxValue>& values) {
+    for (size_t k = 0; k < FHeader.fields.size(); ++k) {
+        const Field& f = FHeader.fields[k];
+        if (f.type != PDX_AUTOINC || values[k].kind != PDX_VALUE_NULL) continue;
+        int64_t next = std::max<int64_t>(FHeader.autoInc, 1);
+        PdxValue v;
+        for (uint32_t r = 0; r < FCount; ++r) {
+            DecodeField(f, Record(r) + f.offset, FHeader.codePage, FStorage, v);
+            if (v.kind == PDX_VALUE_INTEGER) next = std::max<int64_t>(next, v.i + 1);
+        }
+        PdxValue nv{};
+        nv.kind = PDX_VALUE_INTEGER;
+        nv.i = next;
+        EncodeField(f, nv, FHeader.codePage, record.data() + f.offset);
+        FHeader.autoInc = uint32_t(next + 1);
+    }
+}
+
+// The block writes that put record at position, and the header they lead to.
+std::vector<Table::Write> Table::PlanInsert(uint32_t position, const std::vector<uint8_t>& record,
+                                            Header& h) {
+    const size_t rs = size_t(h.recordSize);
+    const int capacity = h.Capacity();
+    std::vector<Write> writes;
+    auto blockWrite = [&](uint16_t number, uint16_t next, uint16_t prev,
+                          const std::vector<uint8_t>& records) {
+        std::vector<uint8_t> b(size_t(h.blockSize), 0);
+        PutLE16(&b[0], next);
+        PutLE16(&b[2], prev);
+        const int n = int(records.size() / rs);
+        PutLE16(&b[4], uint16_t(int16_t((n - 1) * h.recordSize)));
+        std::memcpy(&b[6], records.data(), records.size());
+        writes.push_back({BlockOffset(number), std::move(b)});
+    };
+    const uint16_t newBlock = uint16_t(h.fileBlocks + 1);
+    if (FBlocks.empty()) {
+        if (h.fileBlocks == 65535) throw Error(PDX_E_VALUE, FFile.Path() + ": the table is full");
+        blockWrite(newBlock, 0, 0, record);
+        h.firstBlock = h.lastBlock = newBlock;
+        h.fileBlocks = newBlock;
+        return writes;
+    }
+    // The block that takes the record: the one holding the record now at position, or for an append the
+    // last block of the chain.
+    size_t bi = FBlocks.size() - 1;
+    if (position < FCount) {
+        bi = 0;
+        while (FBlocks[bi].records == 0 || FBlocks[bi].first + uint32_t(FBlocks[bi].records) <= position)
+            ++bi;
+    }
+    const Block& target = FBlocks[bi];
+    std::vector<uint8_t> block = ReadBlock(target.number);
+    const uint16_t next = LE16(&block[0]), prev = LE16(&block[2]);
+    std::vector<uint8_t> records(block.begin() + 6,
+                                 block.begin() + 6 + std::ptrdiff_t(size_t(target.records) * rs));
+    const size_t slot = size_t(position - target.first);
+    records.insert(records.begin() + std::ptrdiff_t(slot * rs), record.begin(), record.end());
+    const int n = target.records + 1;
+    if (n <= capacity) {
+        blockWrite(target.number, next, prev, records);
+        return writes;
+    }
+    // The block is full: a new block is linked in after it. An append at the end of the last block starts
+    // the new block with the record alone; otherwise the records are shared out half and half.
+    if (h.fileBlocks == 65535) throw Error(PDX_E_VALUE, FFile.Path() + ": the table is full");
+    const int keep = (next == 0 && slot == size_t(target.records)) ? target.records : (n + 1) / 2;
+    std::vector<uint8_t> head(records.begin(), records.begin() + std::ptrdiff_t(size_t(keep) * rs));
+    std::vector<uint8_t> tail(records.begin() + std::ptrdiff_t(size_t(keep) * rs), records.end());
+    blockWrite(target.number, newBlock, prev, head);
+    blockWrite(newBlock, next, target.number, tail);
+    if (next != 0) {
+        std::vector<uint8_t> link(2);
+        PutLE16(link.data(), newBlock);
+        writes.push_back({BlockOffset(next) + 2, link});
+    } else {
+        h.lastBlock = newBlock;
+    }
+    h.fileBlocks = newBlock;
+    return writes;
+}
+
+// Writes all or nothing: the file is extended first (a full disk fails there, before anything changed),
+// the before-images of every range are kept, and any failure puts them back and the old size.
+void Table::Apply(const std::vector<Write>& writes, uint64_t newSize) {
+    const uint64_t oldSize = FFile.Size();
+    std::vector<Write> before;
+    try {
+        if (newSize > oldSize) FFile.SetSize(newSize);
+        for (const Write& w : writes) {
+            if (w.offset < oldSize) {
+                Write b{w.offset,
+                        std::vector<uint8_t>(size_t(std::min<uint64_t>(w.bytes.size(), oldSize - w.offset)))};
+                FFile.ReadAt(b.offset, b.bytes.data(), b.bytes.size());
+                before.push_back(std::move(b));
+            }
+            FFile.WriteAt(w.offset, w.bytes.data(), w.bytes.size());
+        }
+        FFile.Flush();
+    } catch (...) {
+        try {
+            for (auto it = before.rbegin(); it != before.rend(); ++it)
+                FFile.WriteAt(it->offset, it->bytes.data(), it->bytes.size());
+            if (FFile.Size() != oldSize) FFile.SetSize(oldSize);
+            FFile.Flush();
+        } catch (...) {
+            // The first error is the one to report.
+        }
+        throw;
+    }
+}
+
+uint32_t Table::Insert(uint32_t position, const std::vector<PdxValue>& values) {
+    const std::string& path = FFile.Path();
+    if (FFile.GetMode() != File::Mode::ReadWrite)
+        throw Error(PDX_E_READONLY, path + ": the table is open for reading only");
+    if (values.size() != FHeader.fields.size())
+        throw Error(PDX_E_ARGUMENT, path + ": " + std::to_string(values.size()) + " values for " +
+                                        std::to_string(FHeader.fields.size()) + " fields");
+    WriteLock lock(FFile);
+    Load(); // under the lock: another user may have changed the table
+    std::vector<uint8_t> record(size_t(FHeader.recordSize), 0);
+    for (size_t k = 0; k < values.size(); ++k)
+        EncodeField(FHeader.fields[k], values[k], FHeader.codePage, record.data() + FHeader.fields[k].offset);
+    if (FHeader.Keyed()) {
+        for (int k = 0; k < FHeader.keyFields; ++k)
+            if (values[size_t(k)].kind == PDX_VALUE_NULL)
+                throw Error(PDX_E_VALUE,
+                            path + ": key field " + FHeader.fields[size_t(k)].name + " is blank");
+        throw Error(PDX_E_UNSUPPORTED, path + ": inserting into a keyed table");
+    }
+    if (position > FCount)
+        throw Error(PDX_E_ARGUMENT, path + ": position " + std::to_string(position) + " beyond the " +
+                                        std::to_string(FCount) + " records");
+    Header h = FHeader;
+    FillAutoIncrements(record, values);
+    h.autoInc = FHeader.autoInc;
+    std::vector<Write> writes = PlanInsert(position, record, h);
+    h.numRecords = FCount + 1;
+    h.StoreCounters();
+    if (h.HasDataHeader()) PutLE32(&h.raw[0x60], uint32_t(std::time(nullptr)));
+    writes.push_back({0, h.raw}); // the header last: readers trust its counts
+    Apply(writes, uint64_t(h.headerSize) + uint64_t(h.fileBlocks) * uint64_t(h.blockSize));
+    Load();
+    return position;
+}
+
+} // namespace Pdx
