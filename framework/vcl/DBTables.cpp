@@ -113,6 +113,9 @@ void TTable::InternalOpen() {
     // 3. The table (InternalClose undoes everything from here on if a later step fails).
     PdxTable* handle = nullptr;
     int status = e.Open(GetTablePath().c_str(), FReadOnly ? PDX_OPEN_READ : PDX_OPEN_READ_WRITE, &handle);
+    // A read-only file still opens for reading, as a table on a read-only medium does: it can be walked,
+    // and only a Post into it fails ("открыта только для чтения").
+    if (status == PDX_E_READONLY) status = e.Open(GetTablePath().c_str(), PDX_OPEN_READ, &handle);
     if (status != PDX_OK) EngineError(status);
     FHandle = handle;
     PdxTableInfo info{};

@@ -175,11 +175,13 @@ TEST_F(ConverterTest, WindowAsTheFormResourceDescribesIt) {
     EXPECT_EQ(form->Label1->GetTop(), 20);
     EXPECT_EQ(form->PatternName->GetTop(), 40);
     EXPECT_EQ(form->Label3->GetTop(), 64);
-    // The labels size themselves to their text in the form's font: the widths of the designed form.
-    EXPECT_EQ(form->Label1->GetWidth(), 178);
+    // The labels size themselves to their text in the form's font. The designed widths come from the
+    // Cyrillic "MS Sans Serif"; the face that draws the Cyrillic letters here measures a few pixels off, but
+    // a label of missing glyphs (boxes of 3 pixels each) would be far narrower.
+    EXPECT_NEAR(form->Label1->GetWidth(), 178, 6);
     EXPECT_EQ(form->PatternName->GetWidth(), 62);
-    EXPECT_EQ(form->Label3->GetWidth(), 60);
-    EXPECT_EQ(form->Label1->GetHeight(), 13);
+    EXPECT_NEAR(form->Label3->GetWidth(), 60, 3);
+    EXPECT_NEAR(form->Label1->GetHeight(), 13, 1);
     EXPECT_EQ(form->Bevel1->GetWidth(), 321);
     EXPECT_EQ(form->Bevel1->GetHeight(), 81);
     HWND bar = form->ProgressBar->GetHandle();
@@ -335,7 +337,7 @@ TEST_F(ConverterTest, AFileThatIsNotATableStopsTheRunWithItsError) {
     ASSERT_EQ(run.boxes.size(), 1u);
     EXPECT_EQ(run.boxes[0].Caption, kTitle);
     EXPECT_NE(run.boxes[0].Text.find("junk.db"), String::npos) << run.boxes[0].Text;
-    EXPECT_EQ(run.boxes[0].Text.back(), '.');
+    EXPECT_NE(run.boxes[0].Text.find("не является таблицей Paradox"), String::npos) << run.boxes[0].Text;
     EXPECT_FALSE(run.closed);
     EXPECT_EQ(run.steps, (std::vector<std::pair<String, int>>{{"", 0}}));
 }
