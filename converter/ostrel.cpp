@@ -8,9 +8,17 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace Forms;
-    Application->Initialize();
-    Application->SetTitle("Конвертер шаблонов оформления");
-    Application->CreateForm(OstrelFormUnit::OstrelForm);
-    Application->Run();
+    const char* title = "Конвертер шаблонов оформления";
+    try {
+        Application->Initialize();
+        Application->SetTitle(title);
+        Application->CreateForm(OstrelFormUnit::OstrelForm);
+        Application->Run();
+    } catch (const std::exception& e) {
+        // Start-up failed (no window, no form resource): say so rather than vanish.
+        std::u16string text = SysUtils::Utf8ToUtf16(e.what()), caption = SysUtils::Utf8ToUtf16(title);
+        MessageBoxW(nullptr, reinterpret_cast<LPCWSTR>(text.c_str()), reinterpret_cast<LPCWSTR>(caption.c_str()),
+                    MB_ICONERROR | MB_OK);
+    }
     return 0;
 }

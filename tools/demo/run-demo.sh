@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The template converter on sample data: a folder of template tables of 42, 43 and 44 records (code page
+# 1251, made by pxlib, not by our engine), ostrel.exe run on it under Wine, and what changed: the record
+# counts before and after, the new record as read back, and a screenshot of the progress window.
+# Called by `./x demo`, which builds everything, provides a display and the Wine prefix.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${X_BUILD_DIR:-$root/build}
+native=$build/native/bin
+win=$build/win64/bin
+out=$build/demo
+export WINEPREFIX=${WINEPREFIX:-$build/win64/wineprefix}
+
+rm -rf "$out"
+mkdir -p "$out/templates"
+for n in 42 43 44; do
+  "$native/pxfixture" template "$out/templates/style$n.db" "$n" --codepage 1251
+done
+
+counts() {
+  local f
+  for f in "$out"/templates/*.db; do
+    printf '  %-12s %3s records\n' "$(basename "$f")" "$("$native/pdxtool" count "$f")"
+  done
+}
+echo "Template tables in $out/templates, before the run:"
+counts
+
+echo
+echo "Running ostrel.exe on the folder (the window shows for about three seconds)..."
+folder=$(winepath -w "$out/templates" 2>/dev/null)
+"$root/tools/wine/wine-run.sh" "$win/ostrel.exe" "$folder" &
+pid=$!
+
+# The window appears, the run starts one second later; take the picture while the bar shows the table.
+window=""
+for _ in $(seq 1 100); do
+  # The form's window: the program's top-level window that is more than a few pixels wide.
+  window=$(xwininfo -root -tree 2>/dev/null | awk '/"ostrel.exe"/ {
+    for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+x[0-9]+[+-]/) { split($i, g, "x"); if (g[1] + 0 > 100) { print $1; exit } } }')
+  [ -n "$window" ] && break
+  sleep 0.1
+done
+if [ -n "$window" ]; then
+  sleep 1.6
+  /usr/bin/import -window "$window" "$out/ostrel-window.png" 2>/dev/null || echo "(no screenshot: import failed)"
+else
+  echo "(no screenshot: the window was not found)"
+fi
+wait "$pid" || true
+
+echo
+echo "After the run:"
+counts
+echo
+echo "The new record of style43.db: inserted after moving to the last record, it is the next-to-last (43 of 44)."
+echo "As our engine reads it:"
+ours=$("$native/pdxtool" dump "$out/templates/style43.db" | sed -n '43p')
+printf '%s\n' "$ours" | tr '\t' '\n' | sed 's/^/  /'
+theirs=$("$native/pxfixture" dump "$out/templates/style43.db" | sed -n '43p')
+if [ "$ours" = "$theirs" ]; then
+  echo "pxlib, the independent reader, reads the same record."
+else
+  echo "pxlib reads it differently:"
+  printf '%s\n' "$theirs" | tr '\t' '\n' | sed 's/^/  /'
+fi
+[ -f "$out/ostrel-window.png" ] && echo && echo "Screenshot of the progress window: $out/ostrel-window.png"
