@@ -19,7 +19,7 @@
 // (a folder; empty: the current one) joined with TableName. TableType ttDefault takes the kind from the
 // extension: ".db", or none (".db" is added), is Paradox; any other is refused. ttParadox takes the name as
 // it is (adding ".db" when it has no extension). The engine opens tables shared only, so Exclusive must stay
-// false.
+// false. A file marked read-only opens for reading, as with ReadOnly: it can be walked, and Post fails.
 //
 // Messages (besides those of DB.h; the component's name and ": " come first):
 //   "Не задано имя таблицы"                                              (TableName empty)

@@ -415,6 +415,50 @@ TEST(DBTable, PostRefusesWhatTheTableCannotHold) {
     EXPECT_EQ(t.Table.FieldByName("Name")->GetAsString(), "Очень длинное имя стиля, которое не поме");
 }
 
+TEST(DBTable, ReadOnlyTablesAreWalkedAndRefuseThePost) {
+    TTempFolder dir;
+    String path = dir.Copy(Fixture("template43_1251.db"), "locked.db");
+    dir.Copy(Fixture("template43_1251.db"), "asked.db");
+    std::vector<uint8_t> original = FileBytes(path);
+    ASSERT_TRUE(SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_READONLY));
+
+    // A file marked read-only, and a table opened with ReadOnly: both read, neither takes a record.
+    TOpenTable locked(dir.Path(), "locked.db"), asked(dir.Path(), "asked.db");
+    asked.Table.SetReadOnly(true);
+    for (TOpenTable* t : {&locked, &asked}) {
+        SCOPED_TRACE(t->Table.GetTableName());
+        t->Table.Open();
+        EXPECT_EQ(ReadAll(t->Table).size(), 43u);
+        t->Table.Last();
+        t->Table.Insert();
+        SetStyleRecord(t->Table);
+        String message = ErrorOf([&] { t->Table.Post(); });
+        EXPECT_EQ(FirstLine(message),
+                  "Table: Таблица '" + t->Table.GetTableName() + "' открыта только для чтения");
+        EXPECT_NE(message.find('\n'), String::npos) << message;
+        EXPECT_EQ(t->Table.GetState(), dsInsert);
+        t->Table.Close();
+    }
+    SetFileAttributesW(Wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(FileBytes(path), original);
+}
+
+TEST(DBTable, InsertIntoAnEmptyTableMakesItsFirstRecord) {
+    TTempFolder dir;
+    dir.Copy(Fixture("empty.db"), "empty.db");
+    TOpenTable t(dir.Path(), "empty.db");
+    t.Table.Open();
+    EXPECT_TRUE(t.Table.GetEof());
+    t.Table.Last();
+    t.Table.Insert();
+    SetStyleRecord(t.Table);
+    EXPECT_EQ(ErrorOf([&] { t.Table.FieldByName("Styles"); }), "Table: Поле 'Styles' не найдено");
+    t.Table.Post();
+    t.Table.Close();
+    t.Table.Open();
+    EXPECT_EQ(ReadAll(t.Table), std::vector<std::vector<String>>{StyleRecordText});
+}
+
 TEST(DBTable, OpenOfSomethingThatIsNotATableFailsClearly) {
     TTempFolder dir;
     dir.Write("text.db", "This is a text file, not a table.\r\n");
