@@ -10,6 +10,8 @@
 //  3. FBuffer holds the record FBufferRecNo in dsBrowse (-1: not loaded yet) and the new record in dsInsert.
 #include "framework/vcl/DB.h"
 
+#include <algorithm>
+
 namespace DB {
 
 void DatabaseError(const String& Message, const Classes::TComponent* Component) {
@@ -170,15 +172,18 @@ void TDataSet::Append() {
 void TDataSet::Post() {
     CheckActive();
     if (FState != dsInsert) DatabaseError(Msg::SNotEditing, this);
-    int newRecNo = 0, newCount = 0;
     // On failure the storage is as it was and the dataset stays in dsInsert with the values set.
-    InternalInsert(FInsertPos, FBuffer, newRecNo, newCount);
+    int newRecNo = InternalInsert(FInsertPos, FBuffer);
+    // The record is written: whatever follows, the dataset is back in dsBrowse on it, so that no second
+    // Post writes it again.
     FState = dsBrowse;
     FModified = false;
-    FRecordCount = newCount;
     FRecNo = newRecNo;
+    FRecordCount = std::max(FRecordCount + 1, newRecNo + 1);
     FBof = FEof = false;
     FBufferRecNo = -1;
+    // Others may have added records meanwhile.
+    FRecordCount = InternalRefresh();
 }
 
 void TDataSet::Cancel() {

@@ -395,10 +395,10 @@ protected:
     virtual int InternalRefresh() = 0;
     // Reads record RecNo into Buffer (one value per field, in field order).
     virtual void InternalLoadRecord(int RecNo, std::vector<TFieldValue>& Buffer) = 0;
-    // Writes Buffer as a new record at Position (Position == record count appends) and gives the position
-    // the record took and the new record count.
-    virtual void InternalInsert(int Position, const std::vector<TFieldValue>& Buffer, int& NewRecNo,
-                                int& NewCount) = 0;
+    // Writes Buffer as a new record at Position (Position == record count appends) and returns the position
+    // the record took (a keyed storage puts it in key order). All or nothing: on an exception the storage
+    // is as it was.
+    virtual int InternalInsert(int Position, const std::vector<TFieldValue>& Buffer) = 0;
 
     // Adds a field created by InternalOpen (the dataset owns it) and returns it.
     TField* AddField(std::unique_ptr<TField> Field, int FieldNo, TFieldType DataType, int Size);

@@ -258,8 +258,7 @@ void TTable::InternalLoadRecord(int RecNo, std::vector<TFieldValue>& Buffer) {
     }
 }
 
-void TTable::InternalInsert(int Position, const std::vector<TFieldValue>& Buffer, int& NewRecNo,
-                            int& NewCount) {
+int TTable::InternalInsert(int Position, const std::vector<TFieldValue>& Buffer) {
     // 1. One value per column, in the table's order; blank where no field was set.
     std::vector<PdxValue> values(FColumnField.size());
     for (size_t col = 0; col < FColumnField.size(); ++col) {
@@ -314,8 +313,7 @@ void TTable::InternalInsert(int Position, const std::vector<TFieldValue>& Buffer
     uint32_t at = 0;
     int status = FEngine->Insert(FHandle, uint32_t(Position), values.data(), int(values.size()), &at);
     if (status != PDX_OK) EngineError(status);
-    NewRecNo = int(at);
-    NewCount = InternalRefresh();
+    return int(at);
 }
 
 using namespace TypInfo;

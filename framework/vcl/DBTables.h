@@ -77,8 +77,7 @@ protected:
     void InternalClose() override;
     int InternalRefresh() override;
     void InternalLoadRecord(int RecNo, std::vector<DB::TFieldValue>& Buffer) override;
-    void InternalInsert(int Position, const std::vector<DB::TFieldValue>& Buffer, int& NewRecNo,
-                        int& NewCount) override;
+    int InternalInsert(int Position, const std::vector<DB::TFieldValue>& Buffer) override;
 
 private:
     [[noreturn]] void EngineError(int Status) const;

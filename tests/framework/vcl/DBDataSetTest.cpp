@@ -89,12 +89,10 @@ protected:
         ++Loads;
         Buffer = Rows.at(size_t(RecNo));
     }
-    void InternalInsert(int Position, const std::vector<TFieldValue>& Buffer, int& NewRecNo,
-                        int& NewCount) override {
+    int InternalInsert(int Position, const std::vector<TFieldValue>& Buffer) override {
         if (FailInserts) DatabaseError("refused by the storage", this);
         Rows.insert(Rows.begin() + Position, Buffer);
-        NewRecNo = Position;
-        NewCount = int(Rows.size());
+        return Position;
     }
 
 private:
