@@ -74,6 +74,16 @@ bool AllZero(const char* p, int n) {
 
 } // namespace
 
+std::string BlobPath(const std::string& tablePath) {
+    size_t dot = tablePath.find_last_of('.');
+    size_t slash = tablePath.find_last_of('/');
+    std::string base = dot == std::string::npos || (slash != std::string::npos && dot < slash)
+                           ? tablePath
+                           : tablePath.substr(0, dot);
+    bool upper = dot != std::string::npos && dot + 1 < tablePath.size() && tablePath[dot + 1] == 'D';
+    return base + (upper ? ".MB" : ".mb");
+}
+
 void Dump(const std::string& path, FILE* out) {
     std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!f) throw std::runtime_error(path + ": cannot open");
@@ -88,6 +98,15 @@ void Dump(const std::string& path, FILE* out) {
         throw std::runtime_error(path + ": the header counts " + std::to_string(h->px_numrecords) +
                                  " records, the blocks hold " + std::to_string(walked));
     const int codePage = h->px_doscodepage;
+    // Memos and blobs longer than their leader live in the blob file beside the table.
+    const std::string mb = BlobPath(path);
+    if (FILE* probe = std::fopen(mb.c_str(), "rb")) {
+        std::fclose(probe);
+        if (PX_set_blob_file(d, mb.c_str()) < 0) throw std::runtime_error(mb + ": " + gError);
+    }
+    auto text = [&](const std::string& bytes) {
+        return Escape(codePage != 0 ? FromCodePage(bytes, codePage) : bytes);
+    };
     std::vector<char> rec(size_t(h->px_recordsize));
     for (long r = 0; r < walked; ++r) {
         if (PX_get_record(d, int(r), rec.data()) == nullptr)
@@ -114,8 +133,44 @@ void Dump(const std::string& path, FILE* out) {
                 int n = 0;
                 while (n < fld.px_flen && p[n] != 0)
                     ++n;
-                std::string bytes(p, size_t(n));
-                line += Escape(codePage != 0 ? FromCodePage(bytes, codePage) : bytes);
+                line += text(std::string(p, size_t(n)));
+                break;
+            }
+            case pxfMemoBLOb:
+            case pxfFmtMemoBLOb:
+            case pxfBLOb:
+            case pxfOLE:
+            case pxfGraphic: {
+                int mod = 0, size = 0;
+                char* blob = nullptr;
+                gError.clear();
+                int got = fld.px_ftype == pxfGraphic
+                              ? PX_get_data_graphic(d, p, fld.px_flen, &mod, &size, &blob)
+                              : PX_get_data_blob(d, p, fld.px_flen, &mod, &size, &blob);
+                if (got < 0 || (got > 0 && blob == nullptr))
+                    throw std::runtime_error(path + ": record " + std::to_string(r + 1) + ", field " +
+                                             fld.px_fname + ": " + (gError.empty() ? "no blob" : gError));
+                std::string bytes = got > 0 ? std::string(blob, size_t(size)) : std::string();
+                if (blob) d->free(d, blob);
+                if (bytes.empty())
+                    line += "NULL";
+                else if (fld.px_ftype == pxfMemoBLOb || fld.px_ftype == pxfFmtMemoBLOb)
+                    line += text(bytes);
+                else
+                    line += Hex(bytes.data(), bytes.size());
+                break;
+            }
+            case pxfBCD: {
+                char* bcd = nullptr;
+                if (PX_get_data_bcd(d, reinterpret_cast<unsigned char*>(p), fld.px_fdc, &bcd) < 0 || !bcd) {
+                    if (bcd) d->free(d, bcd);
+                    throw std::runtime_error(path + ": record " + std::to_string(r + 1) + ", field " +
+                                             fld.px_fname + ": not a BCD value");
+                }
+                std::string s = bcd;
+                d->free(d, bcd);
+                if (!s.empty() && s.back() == '.') s.pop_back(); // no decimals
+                line += s;
                 break;
             }
             case pxfShort:
