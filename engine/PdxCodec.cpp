@@ -53,7 +53,8 @@ const char* KindName(int kind) {
 
 } // namespace
 
-void DecodeField(const Field& f, const uint8_t* p, int codePage, std::string& storage, PdxValue& v) {
+void DecodeField(const Field& f, const uint8_t* p, int codePage, std::string& storage, PdxValue& v,
+                 const BlobReader* blobs) {
     v = PdxValue{};
     if (AllZero(p, f.size)) return;
     switch (f.type) {
@@ -130,10 +131,14 @@ void DecodeField(const Field& f, const uint8_t* p, int codePage, std::string& st
     case PDX_GRAPHIC: {
         const int leader = f.size - 10;
         uint32_t length = LE32(p + leader + 4);
-        if (length > uint32_t(leader))
+        if (length <= uint32_t(leader)) {
+            storage.assign(reinterpret_cast<const char*>(p), length);
+        } else if (blobs != nullptr) {
+            storage = (*blobs)(LE32(p + leader), length);
+        } else {
             throw Error(PDX_E_UNSUPPORTED, "field " + f.name + ": a value of " + std::to_string(length) +
                                                " bytes kept in the blob file");
-        storage.assign(reinterpret_cast<const char*>(p), length);
+        }
         if (f.type == PDX_MEMO || f.type == PDX_FMTMEMO) {
             storage = CodePageToUtf8(storage, codePage);
             v.kind = PDX_VALUE_STRING;

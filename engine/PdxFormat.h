@@ -11,6 +11,7 @@
 #include "engine/PdxEngine.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,8 +51,13 @@ Header ParseHeader(const std::vector<uint8_t>& bytes, const std::string& path);
 // The header size the first bytes of a file announce (0x02), for reading the whole header.
 int AnnouncedHeaderSize(const uint8_t* first16);
 
-// The value of one field of a record. Text goes into storage, which value.s then points into.
-void DecodeField(const Field& f, const uint8_t* data, int codePage, std::string& storage, PdxValue& value);
+// Reads a value kept in the blob file (.MB): the blob pointer's offset and the value's length.
+using BlobReader = std::function<std::string(uint32_t offset, uint32_t length)>;
+
+// The value of one field of a record. Text goes into storage, which value.s then points into. A memo or
+// blob value longer than the leader kept in the record comes from blobs (PDX_E_UNSUPPORTED without one).
+void DecodeField(const Field& f, const uint8_t* data, int codePage, std::string& storage, PdxValue& value,
+                 const BlobReader* blobs = nullptr);
 // Stores a value in a record's field; a NULL value blanks it. Throws PDX_E_VALUE when the field cannot hold
 // the value or its kind.
 void EncodeField(const Field& f, const PdxValue& value, int codePage, uint8_t* data);

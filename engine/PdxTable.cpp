@@ -1,6 +1,7 @@
 // One open table: reading the header and the block chain, records by position, and the insert.
 #include "engine/PdxTable.h"
 
+#include "engine/PdxBlob.h"
 #include "engine/PdxError.h"
 
 #include <algorithm>
@@ -108,7 +109,15 @@ void Table::ReadValue(uint32_t position, int field, PdxValue& value) {
     if (field < 0 || field >= int(FHeader.fields.size()))
         throw Error(PDX_E_ARGUMENT, FFile.Path() + ": no field " + std::to_string(field));
     const Field& f = FHeader.fields[size_t(field)];
-    DecodeField(f, Record(position) + f.offset, FHeader.codePage, FStorage, value);
+    const BlobReader blobs = [this, &f](uint32_t pointer, uint32_t length) {
+        if (!FBlobFile) {
+            const std::string mb = CompanionPath(FFile.Path(), "MB");
+            if (!Exists(mb)) throw Error(PDX_E_IO, mb + ": the blob file of field " + f.name + " is missing");
+            FBlobFile = std::make_unique<File>(mb, File::Mode::Read);
+        }
+        return ReadBlob(*FBlobFile, pointer, length, f.name);
+    };
+    DecodeField(f, Record(position) + f.offset, FHeader.codePage, FStorage, value, &blobs);
 }
 
 // The position a record takes in key order: after every record whose key sorts before it. The key fields'

@@ -12,6 +12,8 @@
 #include "engine/File.h"
 #include "engine/PdxFormat.h"
 
+#include <memory>
+
 namespace Pdx {
 
 class Table {
@@ -53,6 +55,7 @@ private:
     int FCached = -1; // index into FBlocks of the cached block
     std::vector<uint8_t> FCache;
     std::string FStorage;
+    std::unique_ptr<File> FBlobFile; // the .MB, opened when a value is first read from it
 };
 
 } // namespace Pdx
