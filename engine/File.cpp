@@ -219,7 +219,8 @@ bool Exists(const std::string& utf8Path) {
 
 File::File(const std::string& utf8Path, Mode mode) : FPath(utf8Path), FMode(mode) {
     if (utf8Path.empty()) throw Error(PDX_E_ARGUMENT, "the file name is empty");
-    int flags = (mode == Mode::ReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC;
+    // O_NONBLOCK: a FIFO under the name must not block the open; it is refused below like any non-file.
+    int flags = (mode == Mode::ReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK;
     int fd;
     do
         fd = ::open(utf8Path.c_str(), flags);
@@ -255,6 +256,7 @@ File::File(const std::string& utf8Path, Mode mode) : FPath(utf8Path), FMode(mode
         ::close(fd);
         Fail(PDX_E_READONLY, FPath, "the file is read-only");
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     FFd = fd;
 }
 

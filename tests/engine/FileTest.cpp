@@ -366,6 +366,13 @@ TEST(File, OpenErrors) {
     EXPECT_EQ(Catch([&] { File f(Utf8(dir.path / "NODIR" / "T.DB"), File::Mode::Read); }).Code(), PDX_E_IO);
     EXPECT_EQ(Catch([&] { File f(Utf8(dir.path), File::Mode::Read); }).Code(), PDX_E_IO);
     EXPECT_EQ(Catch([&] { File f("", File::Mode::Read); }).Code(), PDX_E_ARGUMENT);
+#ifndef _WIN32
+    // A FIFO under a table's name is refused at once instead of waiting for a writer.
+    std::string fifo = Utf8(dir.path / "FIFO.DB");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0666), 0);
+    EXPECT_EQ(Catch([&] { File f(fifo, File::Mode::Read); }).Code(), PDX_E_IO);
+    EXPECT_FALSE(Pdx::Exists(fifo));
+#endif
 
     EXPECT_FALSE(Pdx::Exists(missing));
     EXPECT_FALSE(Pdx::Exists(Utf8(dir.path))); // a folder is not a table file
