@@ -3,6 +3,7 @@
 
 #include "engine/PdxBlob.h"
 #include "engine/PdxError.h"
+#include "engine/PrimaryIndex.h"
 
 #include <algorithm>
 #include <cstring>
@@ -224,7 +225,8 @@ std::vector<Table::Write> Table::PlanInsert(uint32_t position, const std::vector
 
 // Writes all or nothing: the file is extended first (a full disk fails there, before anything changed),
 // the before-images of every range are kept, and any failure puts them back and the old size.
-void Table::Apply(const std::vector<Write>& writes, uint64_t newSize) {
+void Table::Apply(const std::vector<Write>& writes, uint64_t newSize,
+                  const std::function<void()>& alsoWrite) {
     const uint64_t oldSize = FFile.Size();
     std::vector<Write> before;
     try {
@@ -238,6 +240,7 @@ void Table::Apply(const std::vector<Write>& writes, uint64_t newSize) {
             }
             FFile.WriteAt(w.offset, w.bytes.data(), w.bytes.size());
         }
+        if (alsoWrite) alsoWrite();
         FFile.Flush();
     } catch (...) {
         try {
@@ -269,7 +272,7 @@ uint32_t Table::Insert(uint32_t position, const std::vector<PdxValue>& values) {
             if (values[size_t(k)].kind == PDX_VALUE_NULL)
                 throw Error(PDX_E_VALUE,
                             path + ": key field " + FHeader.fields[size_t(k)].name + " is blank");
-        throw Error(PDX_E_UNSUPPORTED, path + ": inserting into a keyed table");
+        position = KeyPosition(record);
     }
     if (position > FCount)
         throw Error(PDX_E_ARGUMENT, path + ": position " + std::to_string(position) + " beyond the " +
@@ -282,9 +285,55 @@ uint32_t Table::Insert(uint32_t position, const std::vector<PdxValue>& values) {
     h.StoreCounters();
     if (h.HasDataHeader()) PutLE32(&h.raw[0x60], uint32_t(std::time(nullptr)));
     writes.push_back({0, h.raw}); // the header last: readers trust its counts
-    Apply(writes, uint64_t(h.headerSize) + uint64_t(h.fileBlocks) * uint64_t(h.blockSize));
+    std::function<void()> index;
+    if (FHeader.Keyed()) index = [this] { WritePrimaryIndex(); };
+    Apply(writes, uint64_t(h.headerSize) + uint64_t(h.fileBlocks) * uint64_t(h.blockSize), index);
     Load();
     return position;
+}
+
+// Rewrites the .PX of a keyed table from its data blocks as they now stand (the .DB changes are written and
+// not yet flushed); a failure puts the old index back. A keyed table without a .PX has none to keep.
+void Table::WritePrimaryIndex() {
+    const std::string pxPath = CompanionPath(FFile.Path(), "PX");
+    if (!Exists(pxPath)) return;
+    Load();
+    File px(pxPath, File::Mode::ReadWrite);
+    std::vector<uint8_t> old(size_t(px.Size()));
+    if (!old.empty()) px.ReadAt(0, old.data(), old.size());
+    IndexLayout layout;
+    size_t keyBytes = 0;
+    for (int k = 0; k < FHeader.keyFields; ++k) {
+        const Field& f = FHeader.fields[size_t(k)];
+        layout.keyFields.push_back({f.type, uint8_t(f.type == PDX_BCD ? f.decimals : f.size)});
+        keyBytes += f.size;
+    }
+    if (old.size() > 5 && old[5] >= 1 && old[5] <= 32) layout.blockSizeKiB = old[5]; // keep the index's own
+    layout.fileVersionId = FHeader.versionId;
+    layout.sortOrder = FHeader.raw[0x29];
+    layout.tableRecords = FCount;
+    const size_t slash = pxPath.find_last_of("/\\");
+    layout.tableName = slash == std::string::npos ? pxPath : pxPath.substr(slash + 1);
+    std::vector<IndexEntry> entries;
+    for (const Block& b : FBlocks) {
+        if (b.records == 0) continue;
+        const uint8_t* first = Record(b.first);
+        entries.push_back({std::vector<uint8_t>(first, first + keyBytes), b.number, uint16_t(b.records)});
+    }
+    std::vector<uint8_t> image = BuildPrimaryIndex(layout, entries);
+    try {
+        px.WriteAt(0, image.data(), image.size());
+        if (image.size() != old.size()) px.SetSize(image.size());
+        px.Flush();
+    } catch (...) {
+        try {
+            px.WriteAt(0, old.data(), old.size());
+            px.SetSize(old.size());
+        } catch (...) {
+            // The first error is the one to report.
+        }
+        throw;
+    }
 }
 
 } // namespace Pdx

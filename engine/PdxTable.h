@@ -12,6 +12,7 @@
 #include "engine/File.h"
 #include "engine/PdxFormat.h"
 
+#include <functional>
 #include <memory>
 
 namespace Pdx {
@@ -45,7 +46,11 @@ private:
     uint32_t KeyPosition(const std::vector<uint8_t>& record);
     void FillAutoIncrements(std::vector<uint8_t>& record, const std::vector<PdxValue>& values);
     std::vector<Write> PlanInsert(uint32_t position, const std::vector<uint8_t>& record, Header& header);
-    void Apply(const std::vector<Write>& writes, uint64_t newSize);
+    // Writes all or nothing; then, before the writes count as done, runs alsoWrite (the .PX of a keyed
+    // table), whose failure undoes them too.
+    void Apply(const std::vector<Write>& writes, uint64_t newSize,
+               const std::function<void()>& alsoWrite = {});
+    void WritePrimaryIndex();
 
     File FFile;
     Header FHeader;
