@@ -5,7 +5,8 @@
 # The check: each table the tests converted (a 43-record template in code page 1251 or 866 with the style
 # record inserted after Last) must read, through pxlib, as the template's 43 records with the style record
 # before the last one, and hold the name "Тип позиции" as the code page's own bytes. The table of every
-# type must read as it did with one record inserted before its fourth.
+# type must read as it did with one record inserted before its fourth, and the keyed table with its new record
+# in key order.
 
 if(CMAKE_SCRIPT_MODE_FILE)
   function(dump_lines file out)
@@ -70,6 +71,16 @@ if(CMAKE_SCRIPT_MODE_FILE)
     set(expected "${before}")
     list(INSERT expected 3 "${DB_ALLTYPES_RECORD}")
     expect_lines("alltypes_inserted.db" "${after}" "${expected}")
+    # The keyed table holds the new record in key order, after Id 2001, wherever the cursor was.
+    set(result ${RESULTS}/keyed_inserted.db)
+    if(NOT EXISTS ${result})
+      message(FATAL_ERROR "${result} is missing: the table test did not write it")
+    endif()
+    dump_lines(${FIXTURES}/keyed.db before)
+    dump_lines(${result} after)
+    set(expected "${before}")
+    list(INSERT expected 2 "Id=2500\tName=Новая запись")
+    expect_lines("keyed_inserted.db" "${after}" "${expected}")
   endif()
   return()
 endif()
@@ -81,7 +92,8 @@ set(DB_ALLTYPES_FIELDS "Name:A12,Short:S,Long:I,Flag:L,Number:N,Money:$,Day:D,At
 set(DB_ALLTYPES_RECORD "Name=Новая запись\tShort=-32767\tLong=2147483647\tFlag=false\tNumber=-0.125\tMoney=1234.5\tDay=1999-12-31\tAt=23:59:59.999\tStamp=1899-12-29T06:00:00")
 set(DB_FIXTURES ${DB_FIXTURE_DIR}/template43_1251.db ${DB_FIXTURE_DIR}/template43_866.db ${DB_FIXTURE_DIR}/empty.db
     ${DB_FIXTURE_DIR}/alltypes.db ${DB_FIXTURE_DIR}/alltypes.dump ${DB_FIXTURE_DIR}/autoinc.db
-    ${DB_FIXTURE_DIR}/autoinc.dump)
+    ${DB_FIXTURE_DIR}/autoinc.dump ${DB_FIXTURE_DIR}/keyed.db ${DB_FIXTURE_DIR}/keyed.px ${DB_FIXTURE_DIR}/keyed.dump
+    ${DB_FIXTURE_DIR}/bytes.db ${DB_FIXTURE_DIR}/bytes.dump)
 add_custom_command(OUTPUT ${DB_FIXTURES}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${DB_FIXTURE_DIR} ${DB_RESULT_DIR}
   COMMAND ${HOST_BIN}/pxfixture template ${DB_FIXTURE_DIR}/template43_1251.db 43 --codepage 1251
@@ -95,6 +107,12 @@ add_custom_command(OUTPUT ${DB_FIXTURES}
           --codepage 1251
   COMMAND ${CMAKE_COMMAND} -DDB_STEP=dump -DPXFIXTURE=${HOST_BIN}/pxfixture -DIN=${DB_FIXTURE_DIR}/autoinc.db
           -DOUT=${DB_FIXTURE_DIR}/autoinc.dump -P ${CMAKE_CURRENT_LIST_FILE}
+  COMMAND ${HOST_BIN}/pxfixture table ${DB_FIXTURE_DIR}/keyed.db --fields Id:I,Name:A20 --records 12 --key 1
+  COMMAND ${CMAKE_COMMAND} -DDB_STEP=dump -DPXFIXTURE=${HOST_BIN}/pxfixture -DIN=${DB_FIXTURE_DIR}/keyed.db
+          -DOUT=${DB_FIXTURE_DIR}/keyed.dump -P ${CMAKE_CURRENT_LIST_FILE}
+  COMMAND ${HOST_BIN}/pxfixture table ${DB_FIXTURE_DIR}/bytes.db --fields Name:A10,Raw:Y6 --records 12
+  COMMAND ${CMAKE_COMMAND} -DDB_STEP=dump -DPXFIXTURE=${HOST_BIN}/pxfixture -DIN=${DB_FIXTURE_DIR}/bytes.db
+          -DOUT=${DB_FIXTURE_DIR}/bytes.dump -P ${CMAKE_CURRENT_LIST_FILE}
   DEPENDS ${HOST_BIN}/pxfixture ${CMAKE_CURRENT_LIST_FILE}
   COMMENT "Making the DB tests' Paradox tables with pxfixture"
   VERBATIM)

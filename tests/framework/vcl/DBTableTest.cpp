@@ -48,9 +48,11 @@ String BuildTreePath(const char* unixPath) {
     return p.rfind('\\', 0) == 0 ? "Z:" + p : p;
 }
 
+// The file's bytes, read beside the engine's shared handle.
 std::vector<uint8_t> FileBytes(const String& path) {
+    Classes::TFileStream f(path, Classes::fmOpenRead | Classes::fmShareDenyNone);
     Classes::TMemoryStream m;
-    m.LoadFromFile(path);
+    m.CopyFrom(f, 0);
     return m.Bytes();
 }
 
@@ -544,6 +546,14 @@ String DumpValue(TField* f) {
         return isoTime(f->GetAsDateTime());
     case ftDateTime:
         return isoDate(f->GetAsDateTime()) + "T" + isoTime(f->GetAsDateTime());
+    case ftBytes: {
+        String hex;
+        for (char c : f->GetAsString()) {
+            hex += "0123456789ABCDEF"[uint8_t(c) >> 4];
+            hex += "0123456789ABCDEF"[uint8_t(c) & 15];
+        }
+        return hex;
+    }
     default: {
         String out;
         for (char c : f->GetAsString()) {
@@ -593,7 +603,7 @@ std::vector<String> FileLines(const String& path) {
 } // namespace DBTableTestUnit
 
 TEST(DBTable, ReadsEveryTypeAsPxlibDoes) {
-    for (const char* name : {"alltypes", "autoinc"}) {
+    for (const char* name : {"alltypes", "autoinc", "keyed", "bytes"}) {
         SCOPED_TRACE(name);
         TOpenTable t(BuildTreePath(DB_FIXTURE_DIR), String(name) + ".db");
         t.Table.Open();
@@ -658,6 +668,53 @@ TEST(DBTable, InsertWritesEveryType) {
     t.Table.Close();
 #ifdef DB_RESULT_DIR
     EXPECT_TRUE(CopyFileW(Wide(dir.Path() + "alltypes.db").c_str(), Wide(result).c_str(), FALSE));
+#endif
+}
+
+TEST(DBTable, KeyedTableTakesTheRecordInKeyOrder) {
+    TTempFolder dir;
+    String path = dir.Copy(Fixture("keyed.db"), "keyed.db");
+    dir.Copy(Fixture("keyed.px"), "keyed.px");
+#ifdef DB_RESULT_DIR
+    String result = BuildTreePath(DB_RESULT_DIR) + "\\keyed_inserted.db";
+    DeleteFileW(Wide(result).c_str());
+#endif
+    TOpenTable t(dir.Path(), "keyed.db");
+    t.Table.Open();
+    std::vector<String> before = DumpLines(t.Table);
+    ASSERT_EQ(before.size(), 12u);
+
+    // A key that is there already, and a blank key: refused, the file as it was.
+    std::vector<uint8_t> original = FileBytes(path);
+    t.Table.Last();
+    t.Table.Insert();
+    t.Table.FieldByName("Id")->SetAsInteger(2001);
+    String message = ErrorOf([&] { t.Table.Post(); });
+    EXPECT_EQ(FirstLine(message), "Table: Значение не может быть записано в таблицу 'keyed.db'");
+    EXPECT_NE(message.find("key", message.find('\n')), String::npos) << message;
+    t.Table.FieldByName("Id")->Clear();
+    t.Table.FieldByName("Name")->SetAsString("Без ключа");
+    EXPECT_NE(ErrorOf([&] { t.Table.Post(); }), "");
+    t.Table.Cancel();
+    EXPECT_EQ(FileBytes(path), original);
+
+    // Inserted at the end, the record goes where its key belongs, and the cursor with it.
+    t.Table.Last();
+    t.Table.Insert();
+    t.Table.FieldByName("Id")->SetAsInteger(2500);
+    t.Table.FieldByName("Name")->SetAsString("Новая запись");
+    t.Table.Post();
+    EXPECT_EQ(t.Table.GetRecNo(), 3);
+    EXPECT_EQ(t.Table.FieldByName("Name")->GetAsString(), "Новая запись");
+    EXPECT_EQ(t.Table.GetRecordCount(), 13);
+    t.Table.Close();
+    t.Table.Open();
+    std::vector<String> expected = before;
+    expected.insert(expected.begin() + 2, "Id=2500\tName=Новая запись");
+    EXPECT_EQ(DumpLines(t.Table), expected);
+    t.Table.Close();
+#ifdef DB_RESULT_DIR
+    EXPECT_TRUE(CopyFileW(Wide(path).c_str(), Wide(result).c_str(), FALSE));
 #endif
 }
 
