@@ -72,6 +72,41 @@ bool AllZero(const char* p, int n) {
     return true;
 }
 
+uint32_t LE32(const char* p) {
+    auto u = [&](int i) { return uint32_t(static_cast<unsigned char>(p[i])); };
+    return u(0) | (u(1) << 8) | (u(2) << 16) | (u(3) << 24);
+}
+
+// A value kept in the blob file: a block of its own (type 2, data at +9) or an entry of a shared block
+// (type 3, 5-byte entries from +12: offset / 16, length / 16 rounded up, modification, length % 16).
+std::string ReadMbValue(const std::string& mb, uint32_t pointer, uint32_t length, const std::string& field) {
+    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(mb.c_str(), "rb"), std::fclose);
+    auto fail = [&](const std::string& why) {
+        return std::runtime_error(mb + ": field " + field + ": " + why);
+    };
+    if (!f) throw fail("cannot open the blob file");
+    const long block = long(pointer & 0xFFFFFF00u);
+    char head[12];
+    if (std::fseek(f.get(), block, SEEK_SET) != 0 || std::fread(head, 1, 12, f.get()) != 12)
+        throw fail("no block");
+    long at = 0;
+    if (head[0] == 2) {
+        at = block + 9;
+    } else if (head[0] == 3) {
+        unsigned char e[5];
+        if (std::fseek(f.get(), block + 12 + long(pointer & 0xFF) * 5, SEEK_SET) != 0 ||
+            std::fread(e, 1, 5, f.get()) != 5)
+            throw fail("no entry");
+        at = block + long(e[0]) * 16;
+    } else {
+        throw fail("a block of type " + std::to_string(int(head[0])));
+    }
+    std::string bytes(length, '\0');
+    if (std::fseek(f.get(), at, SEEK_SET) != 0 || std::fread(bytes.data(), 1, length, f.get()) != length)
+        throw fail("the value runs past the file");
+    return bytes;
+}
+
 } // namespace
 
 std::string BlobPath(const std::string& tablePath) {
@@ -100,10 +135,6 @@ void Dump(const std::string& path, FILE* out) {
     const int codePage = h->px_doscodepage;
     // Memos and blobs longer than their leader live in the blob file beside the table.
     const std::string mb = BlobPath(path);
-    if (FILE* probe = std::fopen(mb.c_str(), "rb")) {
-        std::fclose(probe);
-        if (PX_set_blob_file(d, mb.c_str()) < 0) throw std::runtime_error(mb + ": " + gError);
-    }
     auto text = [&](const std::string& bytes) {
         return Escape(codePage != 0 ? FromCodePage(bytes, codePage) : bytes);
     };
@@ -141,17 +172,13 @@ void Dump(const std::string& path, FILE* out) {
             case pxfBLOb:
             case pxfOLE:
             case pxfGraphic: {
-                int mod = 0, size = 0;
-                char* blob = nullptr;
-                gError.clear();
-                int got = fld.px_ftype == pxfGraphic
-                              ? PX_get_data_graphic(d, p, fld.px_flen, &mod, &size, &blob)
-                              : PX_get_data_blob(d, p, fld.px_flen, &mod, &size, &blob);
-                if (got < 0 || (got > 0 && blob == nullptr))
-                    throw std::runtime_error(path + ": record " + std::to_string(r + 1) + ", field " +
-                                             fld.px_fname + ": " + (gError.empty() ? "no blob" : gError));
-                std::string bytes = got > 0 ? std::string(blob, size_t(size)) : std::string();
-                if (blob) d->free(d, blob);
+                // pxlib 0.6.8 overruns a stack buffer when it opens a blob file for reading
+                // (PX_open_blob_file), so the pointer after the leader is followed here.
+                const int leader = fld.px_flen - 10;
+                const uint32_t length = LE32(p + leader + 4);
+                std::string bytes = length <= uint32_t(leader)
+                                        ? std::string(p, length)
+                                        : ReadMbValue(mb, LE32(p + leader), length, fld.px_fname);
                 if (bytes.empty())
                     line += "NULL";
                 else if (fld.px_ftype == pxfMemoBLOb || fld.px_ftype == pxfFmtMemoBLOb)
