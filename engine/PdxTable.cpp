@@ -16,6 +16,15 @@ Table::Table(const std::string& path, bool write)
     Load();
 }
 
+// An error about a value, with the table's file named first (unless it names a file already).
+Error Table::InFile(const Error& e) const {
+    const std::string what = e.what();
+    if (what.find(FFile.Path()) != std::string::npos ||
+        what.find(CompanionPath(FFile.Path(), "MB")) != std::string::npos)
+        return e;
+    return Error(e.Code(), FFile.Path() + ": " + what);
+}
+
 uint64_t Table::BlockOffset(uint16_t number) const {
     return uint64_t(FHeader.headerSize) + uint64_t(number - 1) * uint64_t(FHeader.blockSize);
 }
@@ -80,9 +89,9 @@ void Table::Load() {
 }
 
 uint32_t Table::Refresh() {
-    // Another user's insert changes the header (record count, blocks): read it again when it differs.
-    std::vector<uint8_t> now(FHeader.raw.size());
-    if (FFile.Size() != FFileSize || (FFile.ReadAt(0, now.data(), now.size()), now != FHeader.raw)) Load();
+    // Reads header and chain again every time: another user may have inserted records, and a damaged file
+    // must be found here rather than read as if it were whole. The walk reads 6 bytes per block.
+    Load();
     return FCount;
 }
 
@@ -118,7 +127,11 @@ void Table::ReadValue(uint32_t position, int field, PdxValue& value) {
         }
         return ReadBlob(*FBlobFile, pointer, length, f.name);
     };
-    DecodeField(f, Record(position) + f.offset, FHeader.codePage, FStorage, value, &blobs);
+    try {
+        DecodeField(f, Record(position) + f.offset, FHeader.codePage, FStorage, value, &blobs);
+    } catch (const Error& e) {
+        throw InFile(e);
+    }
 }
 
 // The position a record takes in key order: after every record whose key sorts before it. The key fields'
@@ -265,8 +278,13 @@ uint32_t Table::Insert(uint32_t position, const std::vector<PdxValue>& values) {
     WriteLock lock(FFile);
     Load(); // under the lock: another user may have changed the table
     std::vector<uint8_t> record(size_t(FHeader.recordSize), 0);
-    for (size_t k = 0; k < values.size(); ++k)
-        EncodeField(FHeader.fields[k], values[k], FHeader.codePage, record.data() + FHeader.fields[k].offset);
+    try {
+        for (size_t k = 0; k < values.size(); ++k)
+            EncodeField(FHeader.fields[k], values[k], FHeader.codePage,
+                        record.data() + FHeader.fields[k].offset);
+    } catch (const Error& e) {
+        throw InFile(e);
+    }
     if (FHeader.Keyed()) {
         for (int k = 0; k < FHeader.keyFields; ++k)
             if (values[size_t(k)].kind == PDX_VALUE_NULL)

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "engine/File.h"
+#include "engine/PdxError.h"
 #include "engine/PdxFormat.h"
 
 #include <functional>
@@ -40,6 +41,7 @@ private:
     };
 
     void Load();
+    Error InFile(const Error& e) const;
     uint64_t BlockOffset(uint16_t number) const;
     std::vector<uint8_t> ReadBlock(uint16_t number) const;
     const uint8_t* Record(uint32_t position);
