@@ -60,18 +60,6 @@ int ProgressPercent(int Converted, int Qualifying) {
     return int(Round(double(Converted) / double(Qualifying) * 100.0));
 }
 
-void TOstrelForm::Loaded() {
-    inherited::Loaded();
-    BindField(Label1, "Label1");
-    BindField(PatternName, "PatternName");
-    BindField(Bevel1, "Bevel1");
-    BindField(ProgressBar, "ProgressBar");
-    BindField(Label3, "Label3");
-    BindField(Table, "Table");
-    BindField(CloseTimer, "CloseTimer");
-    BindField(UpdateTimer, "UpdateTimer");
-}
-
 void TOstrelForm::FormCreate(System::TObject*) {
     PatternDir = FolderFromCommandLine(System::ParamCount(), System::ParamStr(1), System::ParamStr(0));
 }
@@ -147,7 +135,11 @@ void TOstrelForm::UpdateTimerTimer(System::TObject*) {
 }
 
 using namespace TypInfo;
-PUBLISHED(TOstrelForm, "OstrelFormUnit", PUBLISHED_METHOD(TOstrelForm, FormCreate),
+PUBLISHED(TOstrelForm, "OstrelFormUnit", PUBLISHED_FIELD(TOstrelForm, Label1),
+          PUBLISHED_FIELD(TOstrelForm, PatternName), PUBLISHED_FIELD(TOstrelForm, Bevel1),
+          PUBLISHED_FIELD(TOstrelForm, ProgressBar), PUBLISHED_FIELD(TOstrelForm, Label3),
+          PUBLISHED_FIELD(TOstrelForm, Table), PUBLISHED_FIELD(TOstrelForm, CloseTimer),
+          PUBLISHED_FIELD(TOstrelForm, UpdateTimer), PUBLISHED_METHOD(TOstrelForm, FormCreate),
           PUBLISHED_METHOD(TOstrelForm, FormShow), PUBLISHED_METHOD(TOstrelForm, CloseTimerTimer),
           PUBLISHED_METHOD(TOstrelForm, UpdateTimerTimer));
 

@@ -23,7 +23,7 @@ class TOstrelForm : public Forms::TForm {
 public:
     using TForm::TForm;
 
-    // The form's controls and components, found by name once the form resource is read.
+    // The form's controls and components: published fields, set as the form resource is read.
     StdCtrls::TLabel* Label1 = nullptr;
     StdCtrls::TLabel* PatternName = nullptr;
     ExtCtrls::TBevel* Bevel1 = nullptr;
@@ -43,9 +43,6 @@ public:
     void SetPatternDir(const String& Value) { PatternDir = Value; }
     // The pause after each converted table, in milliseconds: 1000 in the program; tests shorten it.
     unsigned ConvertPause = 1000;
-
-protected:
-    void Loaded() override;
 
 private:
     // Opens the found table and counts its records by walking them.

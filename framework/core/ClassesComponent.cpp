@@ -86,9 +86,11 @@ void TComponent::Insert(TComponent* AComponent) {
     FComponents.push_back(AComponent);
     AComponent->FOwner = this;
     IndexName(AComponent);
+    AComponent->SetReference(true);
 }
 
 void TComponent::Remove(TComponent* AComponent) {
+    AComponent->SetReference(false);
     UnindexName(AComponent, AComponent->FName);
     AComponent->FOwner = nullptr;
     EraseLast(FComponents, AComponent);
@@ -161,11 +163,21 @@ void TComponent::SetName(const String& NewName) {
 
 void TComponent::ChangeName(const String& NewName) {
     String oldName = FName;
+    SetReference(false);
     FName = NewName;
     if (FOwner != nullptr) {
         FOwner->UnindexName(this, oldName);
         FOwner->IndexName(this);
     }
+    SetReference(true);
+}
+
+void TComponent::SetReference(bool Enable) {
+    // While the owner is being destroyed its class is already its base's, whose table has none of the
+    // fields of the class that is gone.
+    if (FOwner == nullptr || FName.empty()) return;
+    if (const TFieldInfo* field = FindField(FOwner->ClassType(), FName))
+        field->Set(FOwner, Enable ? this : nullptr);
 }
 
 void TComponent::ValidateRename(TComponent* AComponent, const String& CurName, const String& NewName) {

@@ -124,6 +124,8 @@ protected:
 private:
     void Insert(TComponent* AComponent);
     void Remove(TComponent* AComponent);
+    // Sets (or clears) the owner's published field of this component's name, when the owner has one.
+    void SetReference(bool Enable);
     void RemoveNotification(TComponent* AComponent);
     void IndexName(TComponent* AComponent);
     void UnindexName(TComponent* AComponent, const String& Name);

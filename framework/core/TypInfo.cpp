@@ -327,6 +327,23 @@ TMethod MethodOf(TObject* obj, const TMethodInfo& m) {
     return method;
 }
 
+// ---- Published fields -------------------------------------------------------------------------------------
+
+const TFieldInfo* FindField(TClass cls, std::string_view name) {
+    for (TClass c = cls; c != nullptr; c = c->Parent)
+        for (size_t i = 0; i < c->FieldCount; ++i)
+            if (SysUtils::SameText(c->Fields[i].Name, name)) return &c->Fields[i];
+    return nullptr;
+}
+
+std::vector<const TFieldInfo*> GetFieldList(TClass cls) {
+    std::vector<const TFieldInfo*> out;
+    for (TClass c = cls; c != nullptr; c = c->Parent)
+        for (size_t i = 0; i < c->FieldCount; ++i)
+            out.push_back(&c->Fields[i]);
+    return out;
+}
+
 const char* MethodNameOf(TClass cls, System::TCodePointer code) {
     if (code == nullptr) return nullptr;
     for (TClass c = cls; c != nullptr; c = c->Parent)

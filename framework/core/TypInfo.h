@@ -36,7 +36,9 @@
 //
 // A redeclared property (the same name in a descendant's table) replaces the inherited one at its position.
 // Published methods (for events bound by name from streams) go in the same list: Method<&TForm1::X>("X"), or
-// PUBLISHED_METHOD(TForm1, X).
+// PUBLISHED_METHOD(TForm1, X). So do the fields of a form that stand for its components:
+// Field<&TForm1::Button1>("Button1"), or PUBLISHED_FIELD(TForm1, Button1); a component of that name sets
+// the field when it joins the form (the reader creating it) and clears it when it leaves or is renamed.
 #pragma once
 
 #include "framework/core/SystemClosures.h"
@@ -254,6 +256,16 @@ struct TMethodInfo {
     const std::type_info* Signature = nullptr;
 };
 
+// One published field: a member of a root class (a form) that points to one of its components, set when a
+// component of that name joins the root and cleared when it leaves or is renamed, as the framework does.
+struct TFieldInfo {
+    const char* Name = nullptr;
+    TClass FieldClass = nullptr;
+    // Stores value (nullptr clears) and returns true, or returns false when value is not of FieldClass.
+    bool (*Set)(TObject* root, TObject* value) = nullptr;
+    TObject* (*Get)(TObject* root) = nullptr;
+};
+
 using TFactory = TObject* (*)(TObject* owner);
 
 // One class. Unique per class (defined once, by PUBLISHED); compared by address.
@@ -268,6 +280,8 @@ struct TClassInfo {
     size_t PropCount;
     const TMethodInfo* Methods;
     size_t MethodCount;
+    const TFieldInfo* Fields = nullptr; // the component fields of a form class, bound by name
+    size_t FieldCount = 0;
 
     bool InheritsFrom(TClass cls) const;
 };
@@ -328,6 +342,11 @@ void SetSetProp(TObject* obj, std::string_view name, std::string_view value);
 const TMethodInfo* FindMethod(TClass cls, std::string_view name);
 // A closure of the published method m of obj.
 TMethod MethodOf(TObject* obj, const TMethodInfo& m);
+
+// A published field by name (ignoring case), searched in cls and its ancestors; nullptr if none.
+const TFieldInfo* FindField(TClass cls, std::string_view name);
+// Every published field of cls and its ancestors.
+std::vector<const TFieldInfo*> GetFieldList(TClass cls);
 
 // ---- Building the tables
 // -----------------------------------------------------------------------------------
@@ -555,6 +574,34 @@ template <class... R> constexpr auto MethodsOf(const R&... rows) {
     return out;
 }
 
+template <class... R> constexpr auto FieldsOf(const R&... rows) {
+    std::array<TFieldInfo, (size_t(std::is_same_v<R, TFieldInfo>) + ... + 0)> out{};
+    size_t i = 0;
+    auto take = [&](const auto& row) {
+        if constexpr (std::is_same_v<std::remove_cvref_t<decltype(row)>, TFieldInfo>) out[i++] = row;
+    };
+    (take(rows), ...);
+    (void)take;
+    (void)i;
+    return out;
+}
+
+template <auto F> bool SetFieldThunk(TObject* root, TObject* value) {
+    using A = TAccessor<decltype(F)>;
+    using P = std::remove_pointer_t<typename A::Value>;
+    P* p = nullptr;
+    if (value != nullptr) {
+        p = dynamic_cast<P*>(value);
+        if (p == nullptr) return false;
+    }
+    static_cast<typename A::Class*>(root)->*F = p;
+    return true;
+}
+template <auto F> TObject* GetFieldThunk(TObject* root) {
+    using A = TAccessor<decltype(F)>;
+    return static_cast<typename A::Class*>(root)->*F;
+}
+
 template <class T> TObject* CreateComponent(TObject* owner) {
     using C = typename TDependent<T, Classes::TComponent>::Type;
     return new T(static_cast<C*>(owner));
@@ -667,6 +714,22 @@ template <auto Get, auto Set = Get> constexpr TPropInfo Prop(const char* name) {
     return p;
 }
 
+// A published-field row: Field<&TForm1::Button1>("Button1"), for a pointer to a component.
+template <auto F> constexpr TFieldInfo Field(const char* name) {
+    using A = Detail::TAccessor<decltype(F)>;
+    static_assert(A::Arity < 0 && std::is_pointer_v<typename A::Value>,
+                  "a published field points to a component");
+    using P = std::remove_cv_t<std::remove_pointer_t<typename A::Value>>;
+    static_assert(std::is_base_of_v<Classes::TComponent, P>, "a published field points to a component");
+    TFieldInfo f;
+    f.Name = name;
+    f.FieldClass = &P::ClassInfo;
+    f.Set = &Detail::SetFieldThunk<F>;
+    f.Get = &Detail::GetFieldThunk<F>;
+    return f;
+}
+#define PUBLISHED_FIELD(Class, Name) ::TypInfo::Field<&Class::Name>(#Name)
+
 // A published-method row.
 template <auto M> constexpr TMethodInfo Method(const char* name) {
     TMethodInfo m;
@@ -697,11 +760,13 @@ private:                                                                        
     struct Class##_Published {                                                                               \
         static constexpr auto Props = ::TypInfo::Detail::PropsOf(__VA_ARGS__);                               \
         static constexpr auto Methods = ::TypInfo::Detail::MethodsOf(__VA_ARGS__);                           \
+        static constexpr auto Fields = ::TypInfo::Detail::FieldsOf(__VA_ARGS__);                             \
     };                                                                                                       \
     const ::TypInfo::TClassInfo Class::ClassInfo {                                                           \
 #Class, &Class::inherited::ClassInfo, Unit, ::TypInfo::Detail::FactoryOf < Class>(),                 \
             Class##_Published::Props.data(), Class##_Published::Props.size(),                                \
-            Class##_Published::Methods.data(), Class##_Published::Methods.size()                             \
+            Class##_Published::Methods.data(), Class##_Published::Methods.size(),                            \
+            Class##_Published::Fields.data(), Class##_Published::Fields.size()                               \
     }
 
 #define PUBLISHED_METHOD(Class, Name) ::TypInfo::Method<&Class::Name>(#Name)

@@ -65,6 +65,19 @@ void DeallocateHWnd(HWND Wnd);
 
 // The module whose window classes the framework registers.
 HINSTANCE FrameworkInstance();
+// Registers (once) a window class of that module whose procedure is DefWindowProcW: windows the framework
+// subclasses with an object instance right after creating them. What names it in the error.
+void RegisterPlainWindowClass(const wchar_t* ClassName, HCURSOR Cursor, const char* What);
+
+// ---- Cursors ----------------------------------------------------------------------------------------------
+
+// An index into Screen's cursor table: the standard cursors are negative, an application's own positive.
+using TCursor = int16_t;
+inline constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4,
+                         crSizeNESW = -6, crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10,
+                         crHourGlass = -11, crDrag = -12, crNoDrop = -13, crHSplit = -14, crVSplit = -15,
+                         crMultiDrag = -16, crSQLWait = -17, crNo = -18, crAppStart = -19, crHelp = -20,
+                         crHandPoint = -21, crSizeAll = -22;
 
 // ---- Controls ---------------------------------------------------------------------------------------------
 

@@ -115,16 +115,21 @@ void FreeObjectInstance(WNDPROC ObjectInstance) {
     FreeList = block;
 }
 
-HWND AllocateHWnd(const TWndMethod& Method) {
+void RegisterPlainWindowClass(const wchar_t* ClassName, HCURSOR Cursor, const char* What) {
     HINSTANCE instance = FrameworkInstance();
     WNDCLASSW existing{};
-    if (!GetClassInfoW(instance, UtilWindowClass, &existing)) {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = instance;
-        wc.lpszClassName = UtilWindowClass;
-        WinHandles::Check(RegisterClassW(&wc), "the utility window class");
-    }
+    if (GetClassInfoW(instance, ClassName, &existing)) return;
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = instance;
+    wc.hCursor = Cursor;
+    wc.lpszClassName = ClassName;
+    WinHandles::Check(RegisterClassW(&wc), What);
+}
+
+HWND AllocateHWnd(const TWndMethod& Method) {
+    HINSTANCE instance = FrameworkInstance();
+    RegisterPlainWindowClass(UtilWindowClass, nullptr, "the utility window class");
     HWND wnd = WinHandles::Check(CreateWindowExW(WS_EX_TOOLWINDOW, UtilWindowClass, L"", WS_POPUP, 0, 0, 0, 0,
                                                  HWND_MESSAGE, nullptr, instance, nullptr),
                                  "a utility window");

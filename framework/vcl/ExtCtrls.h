@@ -23,6 +23,8 @@ using Classes::TComponent;
 using Classes::TNotifyEvent;
 
 PUBLISHED_ENUM(TBevelStyle, uint8_t, bsLowered, bsRaised)
+// The bevels of a panel (and of anything drawn like one).
+PUBLISHED_ENUM(TPanelBevel, uint8_t, bvNone, bvLowered, bvRaised, bvSpace)
 PUBLISHED_ENUM(TBevelShape, uint8_t, bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine,
                bsSpacer)
 

@@ -85,6 +85,10 @@ void TCustomForm::InitForm() {
             throw;
         }
         FFormState.Exclude(fsCreating);
+        // Every published field stands for a component of the form: one the resource lacks (or holds in
+        // another class) would leave it null.
+        for (const TypInfo::TFieldInfo* field : TypInfo::GetFieldList(ClassType()))
+            if (field->Get(this) == nullptr) FieldNotFound(field->Name, field->FieldClass->ClassName);
     }
     // 2. OnCreate, with every component read and loaded.
     DoCreate();
@@ -210,7 +214,7 @@ TRect TCustomForm::GetClientRect() {
     DWORD style, exStyle;
     GetFrameStyles(style, exStyle);
     RECT frame{0, 0, 0, 0};
-    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+    AdjustWindowRectEx(&frame, style, FMenu != nullptr && GetParent() == nullptr, exStyle);
     return {0, 0, std::max<LONG>(0, GetWidth() - (frame.right - frame.left)),
             std::max<LONG>(0, GetHeight() - (frame.bottom - frame.top))};
 }
@@ -238,6 +242,10 @@ void TCustomForm::CreateWnd() {
     if (GetParent() == nullptr) ApplyPosition();
     inherited::CreateWnd();
     HWND h = GetHandle();
+    if (FMenu != nullptr && GetParent() == nullptr) {
+        ::SetMenu(h, FMenu->GetHandle());
+        FMenu->SetWindowHandle(h);
+    }
     if (GetParent() == nullptr) {
         // Invariant 2: the system's frame may differ from AdjustWindowRectEx's; the client size wins.
         RECT got;
@@ -251,6 +259,38 @@ void TCustomForm::CreateWnd() {
     if (!FIcon->GetEmpty()) SendMessageW(h, WM_SETICON, ICON_BIG, LPARAM(FIcon->GetHandle()));
     // A form whose window is remade while shown is shown again.
     if (FFormState.Contains(fsShowing)) ShowWindow(h, SW_SHOWNORMAL);
+}
+
+void TCustomForm::DestroyWindowHandle() {
+    // A window destroys the menu bar it shows; the bar belongs to the menu component.
+    if (FMenu != nullptr && HandleAllocated()) {
+        ::SetMenu(GetHandle(), nullptr);
+        FMenu->SetWindowHandle(nullptr);
+    }
+    inherited::DestroyWindowHandle();
+}
+
+void TCustomForm::SetMenu(Menus::TMainMenu* Value) {
+    if (Value == FMenu) return;
+    if (FMenu != nullptr) {
+        FMenu->SetWindowHandle(nullptr);
+        FMenu->RemoveFreeNotification(this);
+    }
+    FMenu = Value;
+    if (FMenu != nullptr) FMenu->FreeNotification(this);
+    if (HandleAllocated() && GetParent() == nullptr) {
+        ::SetMenu(GetHandle(), FMenu != nullptr ? FMenu->GetHandle() : nullptr);
+        if (FMenu != nullptr) FMenu->SetWindowHandle(GetHandle());
+    }
+}
+
+void TCustomForm::Notification(TComponent* AComponent, Classes::TOperation Operation) {
+    inherited::Notification(AComponent, Operation);
+    if (Operation == Classes::opRemove && AComponent == FMenu) {
+        // The menu is going (it has taken its bar back already): only the link goes.
+        FMenu = nullptr;
+        if (HandleAllocated() && GetParent() == nullptr) ::SetMenu(GetHandle(), nullptr);
+    }
 }
 
 void TCustomForm::IconChanged(TObject*) {
@@ -317,6 +357,15 @@ void TCustomForm::WndProc(TMessage& Message) {
     case CM_RELEASE:
         delete this; // nothing of the form is touched after this
         return;
+    case WM_COMMAND:
+        // A command of the menu bar goes to its item.
+        if (Message.LParam == 0 && HIWORD(Message.WParam) == 0 && FMenu != nullptr &&
+            FMenu->DispatchCommand(LOWORD(Message.WParam)))
+            return;
+        break;
+    case WM_INITMENUPOPUP:
+        if (FMenu != nullptr) FMenu->DispatchPopup(reinterpret_cast<HMENU>(Message.WParam));
+        break;
     case CM_VISIBLECHANGED:
         if (GetParent() != nullptr) break;
         if (GetVisible()) {
@@ -352,6 +401,7 @@ PUBLISHED(
     Prop<&TControl::GetFont, &TControl::SetFont>("Font"),
     Prop<&TCustomForm::GetFormStyle, &TCustomForm::SetFormStyle>("FormStyle").Default(fsNormal),
     Prop<&TCustomForm::GetIcon, &TCustomForm::SetIcon>("Icon"),
+    Prop<&TCustomForm::GetMenu, &TCustomForm::SetMenu>("Menu"),
     Prop<&TCustomForm::GetOldCreateOrder, &TCustomForm::SetOldCreateOrder>("OldCreateOrder").Default(false),
     Prop<&TCustomForm::GetPosition, &TCustomForm::SetPosition>("Position").Default(poDesigned),
     Prop<&TControl::GetVisible, &TCustomForm::SetVisible>("Visible").Default(false),
@@ -392,15 +442,9 @@ void TApplication::Initialize() {
 HWND TApplication::GetHandle() {
     if (FHandle == nullptr) {
         HINSTANCE instance = Controls::FrameworkInstance();
-        WNDCLASSW existing{};
-        if (!GetClassInfoW(instance, L"TApplication", &existing)) {
-            WNDCLASSW wc{};
-            wc.lpfnWndProc = DefWindowProcW;
-            wc.hInstance = instance;
-            wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-            wc.lpszClassName = L"TApplication";
-            WinHandles::Check(RegisterClassW(&wc), "the application window class");
-        }
+        Controls::RegisterPlainWindowClass(L"TApplication",
+                                           LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)),
+                                           "the application window class");
         std::u16string title = W(GetTitle());
         // Hidden, of no size, in the middle of the screen: the owner of every form's window.
         FHandle = WinHandles::Check(
@@ -563,6 +607,56 @@ int TApplication::MessageBox(const String& Text, const String& Caption, UINT Fla
 
 PUBLISHED(TApplication, "Forms");
 
+// ==== TScreen ==============================================================================================
+
+TScreen* Screen = nullptr;
+
+TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
+
+HCURSOR TScreen::GetCursors(int Index) const {
+    using namespace Controls;
+    if (auto it = FCursors.find(Index); it != FCursors.end()) return it->second;
+    static const std::pair<int, LPCSTR> standard[] = {
+        {crArrow, IDC_ARROW},       {crCross, IDC_CROSS},     {crIBeam, IDC_IBEAM},
+        {crSizeNESW, IDC_SIZENESW}, {crSizeNS, IDC_SIZENS},   {crSizeNWSE, IDC_SIZENWSE},
+        {crSizeWE, IDC_SIZEWE},     {crUpArrow, IDC_UPARROW}, {crHourGlass, IDC_WAIT},
+        {crNoDrop, IDC_NO},         {crNo, IDC_NO},           {crAppStart, IDC_APPSTARTING},
+        {crHelp, IDC_HELP},         {crHandPoint, IDC_HAND},  {crSizeAll, IDC_SIZEALL},
+        {crHSplit, IDC_SIZEWE},     {crVSplit, IDC_SIZENS},   {crDrag, IDC_ARROW},
+        {crMultiDrag, IDC_ARROW},   {crSQLWait, IDC_WAIT}};
+    if (Index == crNone) return nullptr;
+    for (auto [index, id] : standard)
+        if (index == Index) return LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(id));
+    return LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+}
+
+void TScreen::SetCursors(int Index, HCURSOR Value) {
+    if (Value == nullptr)
+        FCursors.erase(Index);
+    else
+        FCursors[Index] = Value;
+}
+
+TCustomForm* TScreen::GetActiveForm() const {
+    HWND active = GetActiveWindow();
+    if (active == nullptr) return nullptr;
+    for (TCustomForm* form : FormList())
+        if (form->HandleAllocated() && form->GetHandle() == active) return form;
+    return nullptr;
+}
+
+int TScreen::GetFormCount() const {
+    return int(FormList().size());
+}
+
+TCustomForm* TScreen::GetForm(int Index) const {
+    if (Index < 0 || Index >= GetFormCount())
+        throw Classes::EListError("List index out of bounds (" + SysUtils::IntToStr(Index) + ")");
+    return FormList()[size_t(Index)];
+}
+
+PUBLISHED(TScreen, "Forms");
+
 // ==== Unit initialisation ==================================================================================
 
 namespace {
@@ -572,8 +666,11 @@ struct TFormsUnit {
         Classes::RegisterClasses({&TForm::ClassInfo});
         Classes::RegisterFindGlobalComponentProc(&FindGlobalForm);
         Application = new TApplication(nullptr);
+        Screen = new TScreen(nullptr);
     }
     ~TFormsUnit() {
+        delete Screen;
+        Screen = nullptr;
         TApplication* app = Application;
         Application = nullptr;
         try {

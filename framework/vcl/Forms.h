@@ -1,9 +1,10 @@
 // Forms: forms and the application object.
 //
 // Declares: TCustomForm and TForm (a top-level window read from its form resource: border style and icons,
-// form style, position, client size, icon, OnCreate/OnShow/OnHide/OnClose/OnCloseQuery, Close), their
-// enumerations, and TApplication with its global instance Application (title, the hidden application
-// window, CreateForm, Run, ProcessMessages, Terminate, HandleException, MessageBox, OnException).
+// form style, position, client size, icon, menu bar, OnCreate/OnShow/OnHide/OnClose/OnCloseQuery, Close),
+// their enumerations, TApplication with its global instance Application (title, the hidden application
+// window, CreateForm, Run, ProcessMessages, Terminate, HandleException, MessageBox, OnException), and TScreen
+// with its global instance Screen (the cursor table, the active form, the forms).
 //
 // A program:
 //
@@ -12,13 +13,12 @@
 //       DECLARE_CLASS(TOstrelForm, Forms::TForm)
 //   public:
 //       using TForm::TForm;
-//       StdCtrls::TLabel* PatternName = nullptr;                 // bound by name in Loaded
+//       StdCtrls::TLabel* PatternName = nullptr;                 // published field: set by name
 //       void FormShow(TObject* Sender);                          // published: OnShow = FormShow
-//   protected:
-//       void Loaded() override { inherited::Loaded(); BindField(PatternName, "PatternName"); }
 //   };
 //   // OstrelFormUnit.cpp
-//   PUBLISHED(TOstrelForm, "OstrelFormUnit", PUBLISHED_METHOD(TOstrelForm, FormShow));
+//   PUBLISHED(TOstrelForm, "OstrelFormUnit", PUBLISHED_FIELD(TOstrelForm, PatternName),
+//             PUBLISHED_METHOD(TOstrelForm, FormShow));
 //   // main
 //   Forms::Application->Initialize();
 //   Forms::Application->SetTitle("Конвертер шаблонов оформления");
@@ -28,9 +28,11 @@
 // Creating a form from its resource: TCustomForm::Create<T>(Owner) (or Application->CreateForm) constructs
 // the form, then InitForm reads the RCDATA resources named after its classes (TOSTRELFORM; an inherited
 // form's ancestors first), which creates its components and sets their properties through the setters
-// (handlers bound by name), calls Loaded on each, then fires OnCreate, and finally shows the form when the
-// stream made it Visible. A C++ constructor runs before that: work that needs the form's components goes in
-// Loaded (or FormCreate). The constructor alone (TForm(Owner)) makes an empty form, as CreateNew does.
+// (handlers bound by name, published fields set as their components are made; EComponentError when the
+// resource lacks the component of a field), calls Loaded on each, then fires OnCreate, and finally shows the
+// form when the stream made it Visible. A C++ constructor runs before that: work that needs the form's
+// components goes in Loaded (or FormCreate). The constructor alone (TForm(Owner)) makes an empty form, as
+// CreateNew does.
 //
 // Exceptions: one that leaves a message handler is shown by Application->HandleException and the program goes
 // on; so is one that leaves showing the main form in Run. Elsewhere (a direct call of Show, CreateForm and
@@ -38,6 +40,9 @@
 #pragma once
 
 #include "framework/vcl/Controls.h"
+#include "framework/vcl/Menus.h"
+
+#include <map>
 
 #include <string_view>
 
@@ -103,6 +108,9 @@ public:
     void SetVisible(bool Value) override;
     Graphics::TRect GetClientRect() override;
     TFormState GetFormState() const { return FFormState; }
+    // The menu bar: its commands and opening submenus reach its items through the form's window.
+    Menus::TMainMenu* GetMenu() const { return FMenu; }
+    void SetMenu(Menus::TMainMenu* Value);
 
     // ---- Events.
     const TNotifyEvent& GetOnCreate() const { return FOnCreate; }
@@ -129,19 +137,15 @@ public:
 protected:
     void CreateParams(Controls::TCreateParams& Params) override;
     void CreateWnd() override;
+    void DestroyWindowHandle() override;
     void Loaded() override;
+    void Notification(TComponent* AComponent, Classes::TOperation Operation) override;
     virtual void DoCreate();
     virtual void DoShow();
     virtual void DoHide();
     virtual void DoClose(TCloseAction& Action);
     // The styles the border style, border icons and form style give a top-level window.
     void GetFrameStyles(DWORD& Style, DWORD& ExStyle) const;
-    // A component of the form by name, as Field's class: EComponentError when there is none or it is of
-    // another class. For the fields that stand for the form's components, in Loaded.
-    template <class T> void BindField(T*& Field, std::string_view Name) {
-        Field = dynamic_cast<T*>(FindComponent(Name));
-        if (Field == nullptr) FieldNotFound(Name, T::ClassInfo.ClassName);
-    }
 
 private:
     [[noreturn]] void FieldNotFound(std::string_view Name, const char* ClassName) const;
@@ -159,6 +163,7 @@ private:
     int FClientWidth = 0, FClientHeight = 0; // read from the stream, applied in Loaded
     bool FInitialized = false;
     TFormState FFormState;
+    Menus::TMainMenu* FMenu = nullptr;
     TNotifyEvent FOnCreate, FOnShow, FOnHide;
     TCloseEvent FOnClose;
     TCloseQueryEvent FOnCloseQuery;
@@ -247,6 +252,29 @@ private:
 
 // The application object: made when the unit initialises, freed (with the forms it owns) when it finalises.
 extern TApplication* Application;
+
+// The screen: the cursor table, the active form and the forms that exist.
+class TScreen : public TComponent {
+    DECLARE_CLASS(TScreen, TComponent)
+public:
+    explicit TScreen(TComponent* AOwner);
+    // The cursor of Index: an application's own (SetCursors), a standard one (crArrow, crIBeam...), or the
+    // default arrow for an index that holds none.
+    HCURSOR GetCursors(int Index) const;
+    // The table keeps the handle; cursors loaded from resources are shared, so none is ever destroyed.
+    void SetCursors(int Index, HCURSOR Value);
+    // The form whose window is the thread's active window, or nullptr.
+    TCustomForm* GetActiveForm() const;
+    int GetFormCount() const;
+    TCustomForm* GetForm(int Index) const;
+    int GetWidth() const { return GetSystemMetrics(SM_CXSCREEN); }
+    int GetHeight() const { return GetSystemMetrics(SM_CYSCREEN); }
+
+private:
+    std::map<int, HCURSOR> FCursors;
+};
+
+extern TScreen* Screen;
 
 // The "." rule of ShowException, on its own: Message with "." appended where the rule says so.
 String ExceptionMessageText(const String& Message);

@@ -95,6 +95,16 @@ private:
 };
 PUBLISHED(THolder, "ComponentTest", TypInfo::Prop<&THolder::GetItems, &THolder::SetItems>("Items"));
 
+// A root with published fields for two of its components.
+class TRoot : public TComponent {
+    DECLARE_CLASS(TRoot, TComponent)
+public:
+    using TComponent::TComponent;
+    TLogged* Button1 = nullptr;
+    TLogged* Timer1 = nullptr;
+};
+PUBLISHED(TRoot, "ComponentTest", PUBLISHED_FIELD(TRoot, Button1), PUBLISHED_FIELD(TRoot, Timer1));
+
 } // namespace ComponentTestUnit
 
 using namespace ComponentTestUnit;
@@ -243,6 +253,35 @@ TEST(Component, NamesAreIdentifiersUniquePerOwnerIgnoringCase) {
     b->SetName("");
     EXPECT_EQ(other.FindComponent("_Second2"), nullptr);
     EXPECT_EQ(b->GetNamePath(), "");
+}
+
+TEST(Component, PublishedFieldsFollowTheirComponentsByName) {
+    TRoot root(nullptr);
+    auto* a = new TLogged(&root, "button1"); // names match ignoring case
+    EXPECT_EQ(root.Button1, a);
+    EXPECT_EQ(root.Timer1, nullptr);
+    a->SetName("Other");
+    EXPECT_EQ(root.Button1, nullptr);
+    auto* t = new TLogged(&root);
+    EXPECT_EQ(root.Timer1, nullptr); // no name yet
+    t->SetName("Timer1");
+    EXPECT_EQ(root.Timer1, t);
+    a->SetName("Button1");
+    EXPECT_EQ(root.Button1, a);
+    // A component of another class never lands in a field.
+    TRoot wrongOwner(nullptr);
+    auto* foreign = new TRoot(&wrongOwner);
+    foreign->SetName("Button1");
+    EXPECT_EQ(wrongOwner.Button1, nullptr);
+    // Leaving the owner or dying clears the field.
+    root.RemoveComponent(a);
+    EXPECT_EQ(root.Button1, nullptr);
+    delete a;
+    delete t;
+    EXPECT_EQ(root.Timer1, nullptr);
+    ASSERT_NE(TypInfo::FindField(&TRoot::ClassInfo, "TIMER1"), nullptr);
+    EXPECT_EQ(TypInfo::FindField(&TRoot::ClassInfo, "Timer1")->FieldClass, &TLogged::ClassInfo);
+    EXPECT_EQ(TypInfo::GetFieldList(&TRoot::ClassInfo).size(), 2u);
 }
 
 TEST(Component, IndexDesigningAndCreationByClass) {

@@ -5,12 +5,6 @@ namespace VclTest {
 
 void TVclTestForm::Loaded() {
     inherited::Loaded();
-    BindField(Bevel1, "Bevel1");
-    BindField(Label1, "Label1");
-    BindField(PatternName, "PatternName");
-    BindField(Label3, "Label3");
-    BindField(ProgressBar, "ProgressBar");
-    BindField(TickTimer, "TickTimer");
     Log.push_back("loaded");
 }
 
@@ -28,7 +22,10 @@ void TVclTestForm::TickTimerTimer(System::TObject* Sender) {
     if (OnTick) OnTick();
 }
 
-PUBLISHED(TVclTestForm, "VclTest", PUBLISHED_METHOD(TVclTestForm, FormCreate),
+PUBLISHED(TVclTestForm, "VclTest", PUBLISHED_FIELD(TVclTestForm, Bevel1),
+          PUBLISHED_FIELD(TVclTestForm, Label1), PUBLISHED_FIELD(TVclTestForm, PatternName),
+          PUBLISHED_FIELD(TVclTestForm, Label3), PUBLISHED_FIELD(TVclTestForm, ProgressBar),
+          PUBLISHED_FIELD(TVclTestForm, TickTimer), PUBLISHED_METHOD(TVclTestForm, FormCreate),
           PUBLISHED_METHOD(TVclTestForm, FormShow), PUBLISHED_METHOD(TVclTestForm, TickTimerTimer));
 
 } // namespace VclTest
