@@ -242,10 +242,11 @@ void TCustomForm::CreateWnd() {
     if (GetParent() == nullptr) ApplyPosition();
     inherited::CreateWnd();
     HWND h = GetHandle();
-    if (FMenu != nullptr && GetParent() == nullptr) {
+    if (FMenu != nullptr && GetParent() == nullptr && FFormStyle != fsMDIChild) {
         ::SetMenu(h, FMenu->GetHandle());
         FMenu->SetWindowHandle(h);
     }
+    CreateClientWindow();
     if (GetParent() == nullptr) {
         // Invariant 2: the system's frame may differ from AdjustWindowRectEx's; the client size wins.
         RECT got;
@@ -267,6 +268,10 @@ void TCustomForm::DestroyWindowHandle() {
         ::SetMenu(GetHandle(), nullptr);
         FMenu->SetWindowHandle(nullptr);
     }
+    // An MDI child is destroyed by its client window, which then activates the next child.
+    if (FFormStyle == fsMDIChild && HandleAllocated())
+        if (HWND client = ::GetParent(GetHandle()))
+            SendMessageW(client, WM_MDIDESTROY, WPARAM(GetHandle()), 0);
     inherited::DestroyWindowHandle();
 }
 

@@ -66,6 +66,7 @@ using TFormState = System::TSet<TFormStateItem>;
 using TCloseEvent = System::TEvent<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = System::TEvent<void(TObject* Sender, bool& CanClose)>;
 using TExceptionEvent = System::TEvent<void(TObject* Sender, SysUtils::Exception* E)>;
+using THelpEvent = System::TEvent<bool(UINT Command, int Data, bool& CallHelp)>;
 
 class TCustomForm : public Controls::TWinControl {
     DECLARE_CLASS(TCustomForm, Controls::TWinControl)
@@ -112,6 +113,15 @@ public:
     Menus::TMainMenu* GetMenu() const { return FMenu; }
     void SetMenu(Menus::TMainMenu* Value);
 
+    // ---- Multiple-document forms. An fsMDIForm frame holds the system's MDI client window (ClientHandle),
+    // in which fsMDIChild forms live (the application's main form is their frame).
+    HWND GetClientHandle() const { return FClientHandle; }
+    int GetMDIChildCount() const;
+    TCustomForm* GetMDIChild(int Index) const; // Classes::EListError outside
+    // The child the client window calls active, or nullptr.
+    TCustomForm* GetActiveMDIChild() const;
+    void DefaultHandler(Messages::TMessage& Message) override;
+
     // ---- Events.
     const TNotifyEvent& GetOnCreate() const { return FOnCreate; }
     void SetOnCreate(const TNotifyEvent& Value) { FOnCreate = Value; }
@@ -137,6 +147,7 @@ public:
 protected:
     void CreateParams(Controls::TCreateParams& Params) override;
     void CreateWnd() override;
+    void CreateWindowHandle(const Controls::TCreateParams& Params) override;
     void DestroyWindowHandle() override;
     void Loaded() override;
     void Notification(TComponent* AComponent, Classes::TOperation Operation) override;
@@ -148,6 +159,8 @@ protected:
     void GetFrameStyles(DWORD& Style, DWORD& ExStyle) const;
 
 private:
+    // The MDI client window of a frame, made with the frame's window.
+    void CreateClientWindow();
     [[noreturn]] void FieldNotFound(std::string_view Name, const char* ClassName) const;
     void IconChanged(TObject* Sender);
     void ApplyPosition();
@@ -164,6 +177,7 @@ private:
     bool FInitialized = false;
     TFormState FFormState;
     Menus::TMainMenu* FMenu = nullptr;
+    HWND FClientHandle = nullptr;
     TNotifyEvent FOnCreate, FOnShow, FOnHide;
     TCloseEvent FOnClose;
     TCloseQueryEvent FOnCloseQuery;
@@ -232,6 +246,20 @@ public:
     const TExceptionEvent& GetOnException() const { return FOnException; }
     void SetOnException(const TExceptionEvent& Value) { FOnException = Value; }
 
+    // The hint of what the mouse or the menu selection is on; OnHint after each change.
+    const String& GetHint() const { return FHint; }
+    void SetHint(const String& Value);
+    const TNotifyEvent& GetOnHint() const { return FOnHint; }
+    void SetOnHint(const TNotifyEvent& Value) { FOnHint = Value; }
+    // Help: OnHelp is asked first (it may answer and clear CallHelp); then, with a HelpFile, the system's
+    // help viewer is called (WinHelp). HelpContext is HelpCommand(HELP_CONTEXT, Context).
+    const String& GetHelpFile() const { return FHelpFile; }
+    void SetHelpFile(const String& Value) { FHelpFile = Value; }
+    bool HelpCommand(UINT Command, int Data);
+    bool HelpContext(int Context) { return HelpCommand(HELP_CONTEXT, Context); }
+    const THelpEvent& GetOnHelp() const { return FOnHelp; }
+    void SetOnHelp(const THelpEvent& Value) { FOnHelp = Value; }
+
 protected:
     void Notification(TComponent* AComponent, Classes::TOperation Operation) override;
 
@@ -248,6 +276,9 @@ private:
     bool FTerminated = false;
     bool FRunning = false;
     TExceptionEvent FOnException;
+    String FHint, FHelpFile;
+    TNotifyEvent FOnHint;
+    THelpEvent FOnHelp;
 };
 
 // The application object: made when the unit initialises, freed (with the forms it owns) when it finalises.
