@@ -4,10 +4,13 @@
 // Invariants:
 //   1. FParent is set exactly while the control is in its parent's FControls (InsertControl/RemoveControl
 //      keep both sides).
-//   2. A control whose ParentFont (ParentColor) is true has its parent's font (colour): it copies it when it
-//      is inserted and on CM_PARENTFONTCHANGED (CM_PARENTCOLORCHANGED), which a parent sends its children
-//      after each change of its own.
+//   2. A control whose ParentFont (ParentColor, ParentShowHint) is true has its parent's font (colour, hint
+//      setting): it copies it when it is inserted and on CM_PARENTFONTCHANGED (CM_PARENTCOLORCHANGED,
+//      CM_PARENTSHOWHINTCHANGED), which a parent sends its children after each change of its own.
+//   3. csClicked is set from a left button press over a control with csClickEvents until the release.
 #include "framework/vcl/Controls.h"
+
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -24,6 +27,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_uni
 }
 
 TControl::~TControl() {
+    ForgetDrag(this);
     // Invariant 1: the parent forgets the control before it goes.
     if (FParent) FParent->RemoveControl(this);
 }
@@ -60,6 +64,7 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     FWidth = AWidth;
     FHeight = AHeight;
     InvalidateControl(FVisible, FControlStyle.Contains(csOpaque));
+    if (FParent) FParent->Perform(CM_CONTROLCHANGE, WPARAM(this), 0);
 }
 
 TRect TControl::GetClientRect() {
@@ -84,6 +89,7 @@ void TControl::SetVisible(bool Value) {
     if (Value == FVisible) return;
     FVisible = Value;
     Perform(CM_VISIBLECHANGED, Value, 0);
+    if (FParent) FParent->Perform(CM_CONTROLCHANGE, WPARAM(this), 0);
 }
 
 void TControl::SetEnabled(bool Value) {
@@ -122,6 +128,65 @@ void TControl::SetParentColor(bool Value) {
     if (Value && FParent) Perform(CM_PARENTCOLORCHANGED, 0, 0);
 }
 
+void TControl::SetCursor(TCursor Value) {
+    if (Value == FCursor) return;
+    FCursor = Value;
+    Perform(CM_CURSORCHANGED, 0, 0);
+}
+
+void TControl::SetShowHint(bool Value) {
+    FParentShowHint = false;
+    if (Value == FShowHint) return;
+    FShowHint = Value;
+    Perform(CM_SHOWHINTCHANGED, 0, 0);
+}
+
+void TControl::SetParentShowHint(bool Value) {
+    if (Value == FParentShowHint) return;
+    FParentShowHint = Value;
+    if (Value && FParent) Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+}
+
+void TControl::CMParentShowHintChanged(TMessage&) {
+    // Invariant 2.
+    if (FParentShowHint && FParent) {
+        SetShowHint(FParent->GetShowHint());
+        FParentShowHint = true;
+    }
+}
+
+void TControl::Click() {
+    FOnClick(this);
+}
+
+void TControl::DblClick() {
+    FOnDblClick(this);
+}
+
+void TControl::WMLButtonDown(TMessage& Message) {
+    if (FControlStyle.Contains(csClickEvents)) FControlState.Include(csClicked); // invariant 3
+    if (auto* win = dynamic_cast<TWinControl*>(this); win && FControlStyle.Contains(csCaptureMouse))
+        ::SetCapture(win->GetHandle());
+    DefaultHandler(Message);
+}
+
+void TControl::WMLButtonUp(TMessage& Message) {
+    bool clicked = FControlState.Contains(csClicked);
+    FControlState.Exclude(csClicked);
+    if (auto* win = dynamic_cast<TWinControl*>(this); win && ::GetCapture() == win->GetHandle())
+        ReleaseCapture();
+    DefaultHandler(Message);
+    // A click is a press and a release over the control.
+    POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+    TRect client = GetClientRect();
+    if (clicked && PtInRect(&client, p)) Click();
+}
+
+void TControl::WMLButtonDblClk(TMessage& Message) {
+    DefaultHandler(Message);
+    if (FControlStyle.Contains(csDoubleClicks)) DblClick();
+}
+
 void TControl::InvalidateControl(bool IsVisible, bool IsOpaque) {
     if (!IsVisible || FParent == nullptr || !FParent->HandleAllocated()) return;
     TRect r = GetBoundsRect();
@@ -148,7 +213,20 @@ LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
 }
 
 void TControl::WndProc(TMessage& Message) {
+    if (DragMessage(Message)) return;
     switch (Message.Msg) {
+    case WM_LBUTTONDOWN:
+        WMLButtonDown(Message);
+        return;
+    case WM_LBUTTONUP:
+        WMLButtonUp(Message);
+        return;
+    case WM_LBUTTONDBLCLK:
+        WMLButtonDblClk(Message);
+        return;
+    case CM_PARENTSHOWHINTCHANGED:
+        CMParentShowHintChanged(Message);
+        return;
     case CM_PARENTFONTCHANGED:
         CMParentFontChanged(Message);
         return;
@@ -194,13 +272,17 @@ void TControl::Loaded() {
     if (FParent) {
         Perform(CM_PARENTCOLORCHANGED, 0, 0);
         Perform(CM_PARENTFONTCHANGED, 0, 0);
+        Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
     }
 }
 
-PUBLISHED(TControl, "Controls", Prop<&TControl::GetLeft, &TControl::SetLeft>("Left"),
-          Prop<&TControl::GetTop, &TControl::SetTop>("Top"),
-          Prop<&TControl::GetWidth, &TControl::SetWidth>("Width"),
-          Prop<&TControl::GetHeight, &TControl::SetHeight>("Height"));
+PUBLISHED(
+    TControl, "Controls", Prop<&TControl::GetLeft, &TControl::SetLeft>("Left"),
+    Prop<&TControl::GetTop, &TControl::SetTop>("Top"),
+    Prop<&TControl::GetWidth, &TControl::SetWidth>("Width"),
+    Prop<&TControl::GetHeight, &TControl::SetHeight>("Height"),
+    Prop<&TControl::GetCursor, &TControl::SetCursor>("Cursor").Type(&TCursor_TypeInfo).Default(crDefault),
+    Prop<&TControl::GetHint, &TControl::SetHint>("Hint"));
 
 // ==== TControlCanvas =======================================================================================
 

@@ -5,8 +5,10 @@
 // own: the HWND made on demand through CreateParams/CreateWnd, destroyed with DestroyWnd; its child
 // controls, tab order and painting of graphic children), TGraphicControl (a control without a window,
 // painted by its parent's WM_PAINT on its Canvas), TCustomControl (a windowed control that paints itself),
-// TControlCanvas, TCreateParams, TAlignment, and the window-procedure bridge MakeObjectInstance /
-// FreeObjectInstance, AllocateHWnd / DeallocateHWnd.
+// TControlCanvas, TCreateParams, TAlignment, the cursor identifiers, the input and drag-and-drop events
+// (TShiftState, TKeyEvent, TDragState, TDragObject, TDragDropEvent, TDragOverEvent, TEndDragEvent,
+// TStartDragEvent), and the window-procedure bridge MakeObjectInstance / FreeObjectInstance, AllocateHWnd /
+// DeallocateHWnd.
 //
 //   auto* label = new StdCtrls::TLabel(form);          // owned by the form (it frees the label)
 //   label->SetParent(form);                             // shown inside the form; the reader calls this
@@ -82,6 +84,16 @@ inline constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3,
 // ---- Controls ---------------------------------------------------------------------------------------------
 
 PUBLISHED_ENUM(TAlignment, uint8_t, taLeftJustify, taRightJustify, taCenter)
+// Events. A windowed control reports OnClick when the left button goes down and up again over it (controls
+// whose window reports its clicks itself, a push button, leave csClickEvents out of their style),
+// OnDblClick, OnKeyUp, and OnEnter / OnExit when the focus comes into it or one of its children from outside
+// and when it leaves for outside (a form remembers the control that had the focus, so switching to another
+// window and back reports nothing). Dragging: BeginDrag captures the mouse; while the mouse moves, the
+// control under it is asked (DragOver: OnDragOver, with dsDragEnter, dsDragMove, dsDragLeave) whether it
+// accepts what is dragged; releasing the button drops it on a control that accepted (DragDrop: OnDragDrop)
+// and ends the drag (OnEndDrag, with the target or nullptr); Esc or a lost capture cancels it.
+// ShowHint and Ctl3D are taken from the parent while ParentShowHint (ParentCtl3D) is true, as Font is.
+
 // Controls keep the places they are given: only alNone is supported (Align = alClient in a stream is an
 // error).
 PUBLISHED_ENUM(TAlign, uint8_t, alNone, alTop, alBottom, alLeft, alRight, alClient)
@@ -110,6 +122,57 @@ enum TControlStyleItem : uint8_t {
 };
 using TControlStyle = System::TSet<TControlStyleItem>;
 
+// The cursor identifiers of streams (Cursor = crHandPoint).
+namespace Detail {
+inline constexpr TypInfo::TIdentMapEntry CursorIdents[] = {
+    {crDefault, "crDefault"},     {crNone, "crNone"},           {crArrow, "crArrow"},
+    {crCross, "crCross"},         {crIBeam, "crIBeam"},         {crSizeNESW, "crSizeNESW"},
+    {crSizeNS, "crSizeNS"},       {crSizeNWSE, "crSizeNWSE"},   {crSizeWE, "crSizeWE"},
+    {crUpArrow, "crUpArrow"},     {crHourGlass, "crHourGlass"}, {crDrag, "crDrag"},
+    {crNoDrop, "crNoDrop"},       {crHSplit, "crHSplit"},       {crVSplit, "crVSplit"},
+    {crMultiDrag, "crMultiDrag"}, {crSQLWait, "crSQLWait"},     {crNo, "crNo"},
+    {crAppStart, "crAppStart"},   {crHelp, "crHelp"},           {crHandPoint, "crHandPoint"},
+    {crSizeAll, "crSizeAll"}};
+} // namespace Detail
+inline constexpr TypInfo::TTypeInfo TCursor_TypeInfo =
+    TypInfo::IntegerType("TCursor", Detail::CursorIdents, std::size(Detail::CursorIdents));
+
+// The position of a windowed control in its parent's tab order; -1 without a parent.
+using TTabOrder = int;
+
+// ---- Input and drag-and-drop events -----------------------------------------------------------------------
+
+PUBLISHED_ENUM(TShiftStateItem, uint8_t, ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble)
+using TShiftState = System::TSet<TShiftStateItem>;
+// The keys held down with a key message (KeyData: its LParam).
+TShiftState KeyDataToShiftState(LPARAM KeyData);
+
+PUBLISHED_ENUM(TDragState, uint8_t, dsDragEnter, dsDragLeave, dsDragMove)
+
+class TControl;
+
+// What is being dragged: by default the control the drag started from; OnStartDrag may give another one
+// (the drag then hands that object to the targets as Source, and frees nothing of it).
+class TDragObject : public TObject {
+public:
+    ~TDragObject() override = default;
+};
+class TDragControlObject : public TDragObject {
+public:
+    explicit TDragControlObject(TControl* AControl) : FControl(AControl) {}
+    TControl* GetControl() const { return FControl; }
+
+private:
+    TControl* FControl;
+};
+
+using TKeyEvent = System::TEvent<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+using TDragDropEvent = System::TEvent<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TDragOverEvent =
+    System::TEvent<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TEndDragEvent = System::TEvent<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TStartDragEvent = System::TEvent<void(TObject* Sender, TDragObject*& DragObject)>;
+
 // What CreateWnd passes to CreateWindowExW, prepared by CreateParams.
 struct TCreateParams {
     String Caption;
@@ -123,6 +186,7 @@ struct TCreateParams {
 };
 
 class TWinControl;
+class TDragManager;
 
 class TControl : public TComponent {
     DECLARE_CLASS(TControl, TComponent)
@@ -181,6 +245,38 @@ public:
     TControlStyle GetControlStyle() const { return FControlStyle; }
     void SetControlStyle(TControlStyle Value) { FControlStyle = Value; }
     TControlState GetControlState() const { return FControlState; }
+    // The cursor over the control (an index of Screen's cursor table); crDefault: the parent's.
+    TCursor GetCursor() const { return FCursor; }
+    void SetCursor(TCursor Value);
+    const String& GetHint() const { return FHint; }
+    void SetHint(const String& Value) { FHint = Value; }
+    bool GetShowHint() const { return FShowHint; }
+    void SetShowHint(bool Value);
+    bool GetParentShowHint() const { return FParentShowHint; }
+    void SetParentShowHint(bool Value);
+
+    // ---- Events (see the top).
+    const Classes::TNotifyEvent& GetOnClick() const { return FOnClick; }
+    void SetOnClick(const Classes::TNotifyEvent& Value) { FOnClick = Value; }
+    const Classes::TNotifyEvent& GetOnDblClick() const { return FOnDblClick; }
+    void SetOnDblClick(const Classes::TNotifyEvent& Value) { FOnDblClick = Value; }
+    const TDragDropEvent& GetOnDragDrop() const { return FOnDragDrop; }
+    void SetOnDragDrop(const TDragDropEvent& Value) { FOnDragDrop = Value; }
+    const TDragOverEvent& GetOnDragOver() const { return FOnDragOver; }
+    void SetOnDragOver(const TDragOverEvent& Value) { FOnDragOver = Value; }
+    const TEndDragEvent& GetOnEndDrag() const { return FOnEndDrag; }
+    void SetOnEndDrag(const TEndDragEvent& Value) { FOnEndDrag = Value; }
+    const TStartDragEvent& GetOnStartDrag() const { return FOnStartDrag; }
+    void SetOnStartDrag(const TStartDragEvent& Value) { FOnStartDrag = Value; }
+
+    // ---- Dragging. Immediate: at once; otherwise when the mouse has moved 5 pixels with the button down.
+    // The control must be shown on a window (EInvalidOperation otherwise); another drag is ended first.
+    void BeginDrag(bool Immediate);
+    // Ends the drag: Drop drops on the control under the mouse if it accepted, else the drag is cancelled.
+    void EndDrag(bool Drop);
+    bool Dragging() const;
+    // Source dropped on the control at (X, Y), in the control's client coordinates: OnDragDrop.
+    virtual void DragDrop(TObject* Source, int X, int Y);
 
     // ---- Painting requests.
     virtual void Invalidate();
@@ -198,12 +294,26 @@ public:
     // Messages nobody handled: a window's previous procedure; 0 for a control without one.
     virtual void DefaultHandler(TMessage& Message);
 
-    // The stored predicates of the published Font and Color.
+    // The stored predicates of the published Font, Color and ShowHint.
     bool IsFontStored() const { return !FParentFont; }
     bool IsColorStored() const { return !FParentColor; }
+    bool IsShowHintStored() const { return !FParentShowHint; }
 
 protected:
     void Loaded() override;
+    virtual void Click();
+    virtual void DblClick();
+    // Whether the control accepts Source at (X, Y): false, unless OnDragOver says otherwise.
+    virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
+    virtual void DoEndDrag(TObject* Target, int X, int Y);
+    virtual void DoStartDrag(TDragObject*& DragObject);
+    // The mouse messages of a windowed control (a graphic control gets none).
+    void WMLButtonDown(TMessage& Message);
+    void WMLButtonUp(TMessage& Message);
+    void WMLButtonDblClk(TMessage& Message);
+    // The mouse and key messages while the control is the source of a drag; true when one was taken.
+    bool DragMessage(TMessage& Message);
+    void CMParentShowHintChanged(TMessage& Message);
     // Invalidates the control's rectangle in its parent (erasing the background unless opaque).
     void InvalidateControl(bool IsVisible, bool IsOpaque);
 
@@ -215,10 +325,13 @@ protected:
     TControlStyle FControlStyle{csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
 
     friend class TWinControl;
+    friend class TDragManager;
     friend struct TControl_Published;
 
 private:
     void FontChanged(TObject* Sender);
+    // A control being freed stops being the source or the target of the drag under way.
+    static void ForgetDrag(TControl* Control);
 
     TWinControl* FParent = nullptr;
     int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
@@ -226,10 +339,20 @@ private:
     bool FEnabled = true;
     bool FParentFont = true;
     bool FParentColor = true;
+    bool FShowHint = false;
+    bool FParentShowHint = true;
+    TCursor FCursor = crDefault;
     TColor FColor = Graphics::clWindow;
     String FText;
+    String FHint;
     std::unique_ptr<Graphics::TFont> FFont;
     TWndMethod FWindowProc;
+    Classes::TNotifyEvent FOnClick;
+    Classes::TNotifyEvent FOnDblClick;
+    TDragDropEvent FOnDragDrop;
+    TDragOverEvent FOnDragOver;
+    TEndDragEvent FOnEndDrag;
+    TStartDragEvent FOnStartDrag;
 };
 
 class TWinControl : public TControl {
@@ -258,6 +381,24 @@ public:
     bool GetTabStop() const { return FTabStop; }
     void SetTabStop(bool Value);
     Graphics::TBrush* GetBrush() const { return FBrush.get(); }
+    // The help topic of the control; 0: its parent's. F1 (WM_HELP) asks the application for the topic.
+    int32_t GetHelpContext() const { return FHelpContext; }
+    void SetHelpContext(int32_t Value) { FHelpContext = Value; }
+    bool GetCtl3D() const { return FCtl3D; }
+    void SetCtl3D(bool Value);
+    bool GetParentCtl3D() const { return FParentCtl3D; }
+    void SetParentCtl3D(bool Value);
+    bool IsCtl3DStored() const { return !FParentCtl3D; }
+    // The focus: set to the control's window (which is made if needed). Focused: the window has it.
+    void SetFocus();
+    bool Focused() const;
+
+    const TKeyEvent& GetOnKeyUp() const { return FOnKeyUp; }
+    void SetOnKeyUp(const TKeyEvent& Value) { FOnKeyUp = Value; }
+    const Classes::TNotifyEvent& GetOnEnter() const { return FOnEnter; }
+    void SetOnEnter(const Classes::TNotifyEvent& Value) { FOnEnter = Value; }
+    const Classes::TNotifyEvent& GetOnExit() const { return FOnExit; }
+    void SetOnExit(const Classes::TNotifyEvent& Value) { FOnExit = Value; }
 
     void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     TRect GetClientRect() override;
@@ -310,6 +451,15 @@ protected:
     void CMColorChanged(TMessage& Message);
     void CMFontChanged(TMessage& Message);
     void CMTextChanged(TMessage& Message);
+    void CMParentCtl3DChanged(TMessage& Message);
+    void WMKeyUp(TMessage& Message);
+    void WMSetFocus(TMessage& Message);
+    void WMSetCursor(TMessage& Message);
+    void WMHelp(TMessage& Message);
+    // OnKeyUp; a handler that sets Key to 0 keeps the key from the window's procedure.
+    virtual void KeyUp(WORD& Key, TShiftState Shift);
+    virtual void DoEnter();
+    virtual void DoExit();
 
 private:
     // The first procedure of every window of a control: attaches the window to the control being created.
@@ -321,7 +471,15 @@ private:
     std::vector<TControl*> FControls;
     std::vector<TWinControl*> FTabList;
     bool FTabStop = false;
+    bool FCtl3D = true;
+    bool FParentCtl3D = true;
+    int32_t FHelpContext = 0;
     std::unique_ptr<Graphics::TBrush> FBrush;
+    // A control without parent (a form): the control inside it that had the focus last (OnEnter/OnExit).
+    TWinControl* FFocusedControl = nullptr;
+    TKeyEvent FOnKeyUp;
+    Classes::TNotifyEvent FOnEnter;
+    Classes::TNotifyEvent FOnExit;
 };
 
 // A control's canvas. Inside Paint it draws on the paint DC the parent hands over; used outside painting it

@@ -8,6 +8,8 @@
 //   3. A window is made after its parent's: CreateHandle asks the parent for its handle first, and a parent
 //      that gets its window makes its windowed children's windows right after.
 //   4. No exception leaves MainWndProc (it would unwind through the system's frames).
+//   5. A control without parent holds in FFocusedControl the control inside it that had the focus last, or
+//      nullptr; never a control that left it.
 #include "framework/vcl/Controls.h"
 
 #include "framework/vcl/Forms.h"
@@ -49,6 +51,7 @@ TWinControl::TWinControl(TComponent* AOwner)
 }
 
 TWinControl::~TWinControl() {
+    ForgetDrag(this);
     Destroying();
     // Out of the parent's lists while the control is still a windowed one (~TControl would find only a
     // TControl and leave it in the tab list).
@@ -221,16 +224,26 @@ void TWinControl::InsertControl(TControl* AControl) {
     if (win) FTabList.push_back(win); // invariant 2
     AControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
     AControl->Perform(CM_PARENTFONTCHANGED, 0, 0);
+    AControl->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+    if (win) win->Perform(CM_PARENTCTL3DCHANGED, 0, 0);
     if (win && FHandle)
         win->HandleNeeded();
     else
         AControl->Invalidate();
+    Perform(CM_CONTROLCHANGE, WPARAM(AControl), 0);
 }
 
 void TWinControl::RemoveControl(TControl* AControl) {
     auto it = std::find(FControls.begin(), FControls.end(), AControl);
     if (it == FControls.end()) return;
     if (auto* win = dynamic_cast<TWinControl*>(AControl)) {
+        // Invariant 5: the control that had the focus may be leaving with this one; the focus is then
+        // within this control, which the system gives it to.
+        TWinControl* root = this;
+        while (root->GetParent())
+            root = root->GetParent();
+        for (TControl* c = root->FFocusedControl; c; c = c->GetParent())
+            if (c == win) root->FFocusedControl = this == root ? nullptr : this;
         win->DestroyHandle();
         FTabList.erase(std::remove(FTabList.begin(), FTabList.end(), win), FTabList.end());
     } else {
@@ -238,6 +251,7 @@ void TWinControl::RemoveControl(TControl* AControl) {
     }
     FControls.erase(std::find(FControls.begin(), FControls.end(), AControl));
     AControl->FParent = nullptr;
+    Perform(CM_CONTROLCHANGE, WPARAM(AControl), 0);
 }
 
 int TWinControl::GetTabOrder() const {
@@ -267,6 +281,35 @@ void TWinControl::SetTabStop(bool Value) {
     }
 }
 
+void TWinControl::SetCtl3D(bool Value) {
+    FParentCtl3D = false;
+    if (Value == FCtl3D) return;
+    FCtl3D = Value;
+    Perform(CM_CTL3DCHANGED, 0, 0);
+    NotifyControls(CM_PARENTCTL3DCHANGED);
+}
+
+void TWinControl::SetParentCtl3D(bool Value) {
+    if (Value == FParentCtl3D) return;
+    FParentCtl3D = Value;
+    if (Value && GetParent()) Perform(CM_PARENTCTL3DCHANGED, 0, 0);
+}
+
+void TWinControl::CMParentCtl3DChanged(TMessage&) {
+    if (FParentCtl3D && GetParent()) {
+        SetCtl3D(GetParent()->GetCtl3D());
+        FParentCtl3D = true;
+    }
+}
+
+void TWinControl::SetFocus() {
+    ::SetFocus(GetHandle());
+}
+
+bool TWinControl::Focused() const {
+    return FHandle != nullptr && GetFocus() == FHandle;
+}
+
 void TWinControl::GetChildren(const Classes::TGetChildProc& Proc, TComponent* Root) {
     for (TControl* c : FControls)
         if (c->GetOwner() == Root) Proc(c);
@@ -287,6 +330,7 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     FHeight = AHeight;
     // The window reports where it went (WM_WINDOWPOSCHANGED reads it back).
     if (FHandle) SetWindowPos(FHandle, nullptr, ALeft, ATop, AWidth, AHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (GetParent()) GetParent()->Perform(CM_CONTROLCHANGE, WPARAM(this), 0);
 }
 
 void TWinControl::UpdateBounds() {
@@ -416,6 +460,31 @@ void TWinControl::WndProc(TMessage& Message) {
     case CM_TEXTCHANGED:
         CMTextChanged(Message);
         return;
+    case CM_PARENTCTL3DCHANGED:
+        CMParentCtl3DChanged(Message);
+        return;
+    case CM_SHOWHINTCHANGED:
+        NotifyControls(CM_PARENTSHOWHINTCHANGED);
+        return;
+    case CM_ENTER:
+        DoEnter();
+        return;
+    case CM_EXIT:
+        DoExit();
+        return;
+    case WM_KEYUP:
+    case WM_SYSKEYUP:
+        WMKeyUp(Message);
+        return;
+    case WM_SETFOCUS:
+        WMSetFocus(Message);
+        return;
+    case WM_SETCURSOR:
+        WMSetCursor(Message);
+        return;
+    case WM_HELP:
+        WMHelp(Message);
+        return;
     }
     inherited::WndProc(Message);
 }
@@ -516,12 +585,103 @@ void TWinControl::CMTextChanged(TMessage&) {
     }
 }
 
+void TWinControl::KeyUp(WORD& Key, TShiftState Shift) {
+    FOnKeyUp(this, Key, Shift);
+}
+
+void TWinControl::DoEnter() {
+    FOnEnter(this);
+}
+
+void TWinControl::DoExit() {
+    FOnExit(this);
+}
+
+void TWinControl::WMKeyUp(TMessage& Message) {
+    WORD key = WORD(Message.WParam);
+    KeyUp(key, KeyDataToShiftState(Message.LParam));
+    if (key == 0) {
+        Message.Result = 0;
+        return;
+    }
+    Message.WParam = key;
+    DefaultHandler(Message);
+}
+
+void TWinControl::WMSetFocus(TMessage& Message) {
+    DefaultHandler(Message);
+    // Invariant 5. CM_EXIT goes up from the control that had the focus and CM_ENTER down to this one, both
+    // stopping below the control that holds the two.
+    TWinControl* root = this;
+    while (root->GetParent())
+        root = root->GetParent();
+    TWinControl* old = root->FFocusedControl;
+    if (old == this) return;
+    root->FFocusedControl = this;
+    auto holds = [](const TWinControl* outer, const TControl* inner) {
+        for (const TControl* c = inner; c; c = c->GetParent())
+            if (c == outer) return true;
+        return false;
+    };
+    for (TWinControl* c = old; c && c != root && !holds(c, this); c = c->GetParent())
+        c->Perform(CM_EXIT, 0, 0);
+    std::vector<TWinControl*> entered;
+    for (TWinControl* c = this; c && c != root && !(old && holds(c, old)); c = c->GetParent())
+        entered.push_back(c);
+    for (auto it = entered.rbegin(); it != entered.rend(); ++it)
+        (*it)->Perform(CM_ENTER, 0, 0);
+}
+
+void TWinControl::WMSetCursor(TMessage& Message) {
+    if (reinterpret_cast<HWND>(Message.WParam) == FHandle && LOWORD(Message.LParam) == HTCLIENT) {
+        // The cursor of the graphic child under the mouse, else the control's own; crDefault: the window's.
+        TCursor cursor = GetCursor();
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(FHandle, &p);
+        for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
+            TRect r = (*it)->GetBoundsRect();
+            if (dynamic_cast<TWinControl*>(*it) || !(*it)->GetVisible() || !PtInRect(&r, p)) continue;
+            if ((*it)->GetCursor() != crDefault) cursor = (*it)->GetCursor();
+            break;
+        }
+        if (cursor != crDefault) {
+            ::SetCursor(Forms::Screen ? Forms::Screen->GetCursors(cursor)
+                                      : LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
+            Message.Result = 1;
+            return;
+        }
+    }
+    DefaultHandler(Message);
+}
+
+void TWinControl::WMHelp(TMessage& Message) {
+    // Without a topic of its own the control leaves the request to the window's procedure, which hands it
+    // to the parent window.
+    if (FHelpContext != 0 && Forms::Application) {
+        Forms::Application->HelpContext(FHelpContext);
+        Message.Result = 1;
+        return;
+    }
+    DefaultHandler(Message);
+}
+
+TShiftState KeyDataToShiftState(LPARAM KeyData) {
+    TShiftState shift;
+    if (GetKeyState(VK_SHIFT) < 0) shift.Include(ssShift);
+    if (GetKeyState(VK_CONTROL) < 0) shift.Include(ssCtrl);
+    if (KeyData & (LPARAM(1) << 29)) shift.Include(ssAlt); // the context bit: Alt is down
+    return shift;
+}
+
 void TWinControl::SendFont(bool Redraw) {
     HFONT font = GetFont()->GetHandleFor(W(GetText()));
     TMessage m{WM_SETFONT, WPARAM(font), LPARAM(Redraw), 0};
     DefaultHandler(m);
 }
 
-PUBLISHED(TWinControl, "Controls");
+PUBLISHED(
+    TWinControl, "Controls",
+    TypInfo::Prop<&TWinControl::GetHelpContext, &TWinControl::SetHelpContext>("HelpContext").Default(0));
 
 } // namespace Controls

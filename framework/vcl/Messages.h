@@ -45,10 +45,19 @@ inline constexpr UINT CM_VISIBLECHANGED = CM_BASE + 11;
 inline constexpr UINT CM_ENABLEDCHANGED = CM_BASE + 12;
 inline constexpr UINT CM_COLORCHANGED = CM_BASE + 13;
 inline constexpr UINT CM_FONTCHANGED = CM_BASE + 14;
+inline constexpr UINT CM_CURSORCHANGED = CM_BASE + 15;
+inline constexpr UINT CM_CTL3DCHANGED = CM_BASE + 16;
+inline constexpr UINT CM_PARENTCTL3DCHANGED = CM_BASE + 17;
 inline constexpr UINT CM_TEXTCHANGED = CM_BASE + 18;
 inline constexpr UINT CM_SHOWINGCHANGED = CM_BASE + 25;
+inline constexpr UINT CM_ENTER = CM_BASE + 26; // the focus came into the control (itself or a child)
+inline constexpr UINT CM_EXIT = CM_BASE + 27;  // the focus left it
 inline constexpr UINT CM_ICONCHANGED = CM_BASE + 29;
 inline constexpr UINT CM_RELEASE = CM_BASE + 33;
+inline constexpr UINT CM_SHOWHINTCHANGED = CM_BASE + 34;
+inline constexpr UINT CM_PARENTSHOWHINTCHANGED = CM_BASE + 35;
+// To a parent: its child control (WParam) was inserted, removed, moved, resized, shown or hidden.
+inline constexpr UINT CM_CONTROLCHANGE = CM_BASE + 36;
 inline constexpr UINT CM_INVALIDATE = CM_BASE + 52;
 
 // Notifications reflected by a parent to the child control they concern: CN_BASE + the system message.
