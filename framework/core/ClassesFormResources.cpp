@@ -1,4 +1,5 @@
-// Classes: form resources (Windows): the module list and reading a component from an RCDATA (10) resource.
+// Classes: form resources (Windows): the module list (each module with its language resource module) and
+// reading a component from an RCDATA (10) resource.
 #ifdef _WIN32
 #include "framework/core/ClassesReaderWriter.h"
 
@@ -10,32 +11,62 @@ namespace Classes {
 
 namespace {
 
+struct TModule {
+    void* Module;
+    void* ResModule; // its language resource module, or nullptr
+};
+
 // The modules searched for resources: the program first, then the packages as they registered.
-std::vector<void*>& Modules() {
-    static std::vector<void*> modules = {GetModuleHandleW(nullptr)};
+std::vector<TModule>& Modules() {
+    static std::vector<TModule> modules = {{GetModuleHandleW(nullptr), nullptr}};
     return modules;
+}
+
+bool HasForm(void* module, const std::u16string& name) {
+    return module && FindResourceW(static_cast<HMODULE>(module),
+                                   reinterpret_cast<const wchar_t*>(name.c_str()), MAKEINTRESOURCEW(10));
 }
 
 void* ModuleWith(const String& ResName) {
     std::u16string name = SysUtils::Utf8ToUtf16(ResName);
-    for (void* m : Modules())
-        if (FindResourceW(static_cast<HMODULE>(m), reinterpret_cast<const wchar_t*>(name.c_str()),
-                          MAKEINTRESOURCEW(10)))
-            return m;
+    for (const TModule& m : Modules()) {
+        if (HasForm(m.ResModule, name)) return m.ResModule;
+        if (HasForm(m.Module, name)) return m.Module;
+    }
     return nullptr;
 }
 
 } // namespace
 
-void RegisterModule(void* Module) {
+void RegisterModule(void* Module, void* ResModule) {
     auto& modules = Modules();
-    if (Module != nullptr && std::find(modules.begin(), modules.end(), Module) == modules.end())
-        modules.push_back(Module);
+    if (Module == nullptr) return;
+    for (TModule& m : modules)
+        if (m.Module == Module) {
+            m.ResModule = ResModule;
+            return;
+        }
+    modules.push_back({Module, ResModule});
 }
 
 void UnregisterModule(void* Module) {
     auto& modules = Modules();
-    modules.erase(std::remove(modules.begin(), modules.end(), Module), modules.end());
+    std::erase_if(modules, [&](const TModule& m) { return m.Module == Module; });
+}
+
+void* FindResourceHInstance(void* Module) {
+    for (const TModule& m : Modules())
+        if (m.Module == Module && m.ResModule) return m.ResModule;
+    return Module;
+}
+
+void* FindClassHInstance(TClass Class) {
+    HMODULE module = nullptr;
+    if (Class == nullptr || !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                                    GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                                reinterpret_cast<LPCWSTR>(Class), &module))
+        return GetModuleHandleW(nullptr);
+    return module;
 }
 
 TComponent* ReadComponentRes(const String& ResName, TComponent* Instance) {

@@ -2,7 +2,7 @@
 //
 // Declares: TFiler (DefineProperty, DefineBinaryProperty), TWriter, TReader, the stream helpers
 // WriteComponentToStream / ReadComponentFromStream, and in the Windows tree the form-resource functions
-// (RegisterModule, ReadComponentRes, InitInheritedComponent).
+// (RegisterModule, FindResourceHInstance, FindClassHInstance, ReadComponentRes, InitInheritedComponent).
 //
 //   TMemoryStream m;
 //   { TWriter w(m); w.WriteRootComponent(form); }     // "TPF0", the form, its children
@@ -195,9 +195,14 @@ std::unique_ptr<TComponent> ReadComponentFromStream(TStream& Stream);
 
 #ifdef _WIN32
 // Form resources: RCDATA named after the form's class in upper case, looked up in the registered modules
-// (the program first, then the packages in the order they registered).
-void RegisterModule(void* Module); // an HMODULE
+// (the program first, then the packages in the order they registered), each in its language resource module
+// first when it has one. A package registers itself when it is loaded (SysInit::PackageMain).
+void RegisterModule(void* Module, void* ResModule = nullptr); // HMODULEs
 void UnregisterModule(void* Module);
+// Where the resources of Module are looked for first: its language resource module, or Module itself.
+void* FindResourceHInstance(void* Module);
+// The module that holds the class (the package that defines it, or the program).
+void* FindClassHInstance(TClass Class);
 // Reads the resource ResName into Instance; nullptr (nothing read) when no module has it.
 TComponent* ReadComponentRes(const String& ResName, TComponent* Instance);
 // Reads the resources of Instance's classes below RootAncestor, the most basic first (an inherited form gets

@@ -1,6 +1,10 @@
 // Classes: the class registry.
 #include "framework/core/ClassesRegistry.h"
 
+#ifdef _WIN32
+#include "framework/core/ClassesReaderWriter.h"
+#endif
+
 #include <algorithm>
 #include <vector>
 
@@ -45,6 +49,12 @@ void UnRegisterClasses(std::initializer_list<TPersistentClass> AClasses) {
     for (TPersistentClass c : AClasses)
         UnRegisterClass(c);
 }
+
+#ifdef _WIN32
+void UnRegisterModuleClasses(void* Module) {
+    std::erase_if(ClassList(), [&](TPersistentClass c) { return FindClassHInstance(c) == Module; });
+}
+#endif
 
 TPersistentClass GetClass(std::string_view AClassName) {
     for (TPersistentClass c : ClassList())

@@ -1,6 +1,6 @@
 // Classes: the class registry, where streams find classes by the names they store.
 //
-// Declares: RegisterClass, RegisterClasses, UnRegisterClass, GetClass, FindClass.
+// Declares: RegisterClass, RegisterClasses, UnRegisterClass, UnRegisterModuleClasses, GetClass, FindClass.
 //
 //   Classes::RegisterClasses({&TVeskMenuItem::ClassInfo, &TShadowText::ClassInfo});
 //   TClass cls = Classes::FindClass("TVeskMenuItem");   // EClassNotFound "Class TFoo not found"
@@ -22,6 +22,10 @@ void RegisterClasses(std::initializer_list<TPersistentClass> AClasses);
 // Takes the class itself (not its ancestors) out of the registry.
 void UnRegisterClass(TPersistentClass AClass);
 void UnRegisterClasses(std::initializer_list<TPersistentClass> AClasses);
+#ifdef _WIN32
+// Takes every class defined in Module (an HMODULE: a package being unloaded) out of the registry.
+void UnRegisterModuleClasses(void* Module);
+#endif
 // A registered class by name, or nullptr.
 TPersistentClass GetClass(std::string_view AClassName);
 // A registered class by name; EClassNotFound "Class %s not found" when there is none.

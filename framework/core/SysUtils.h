@@ -172,6 +172,8 @@ struct TSearchRec {
 int FindFirst(std::string_view Path, int Attr, TSearchRec& F);
 int FindNext(TSearchRec& F);
 void FindClose(TSearchRec& F);
+// The system's text for an error code (GetLastError), without its line break and full stop; "" for none.
+String SysErrorMessage(uint32_t ErrorCode);
 #endif
 
 // Encodings. Invalid UTF-8 input raises EConvertError; so does a character the code page cannot hold
