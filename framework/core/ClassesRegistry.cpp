@@ -1,6 +1,8 @@
 // Classes: the class registry.
 #include "framework/core/ClassesRegistry.h"
 
+#include "framework/core/ClassesComponent.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -12,6 +14,11 @@ namespace {
 // register their classes while the program starts up find it ready.
 std::vector<TPersistentClass>& ClassList() {
     static std::vector<TPersistentClass> list;
+    return list;
+}
+
+std::vector<TComponentRegistration>& Registrations() {
+    static std::vector<TComponentRegistration> list;
     return list;
 }
 
@@ -56,6 +63,21 @@ TPersistentClass FindClass(std::string_view AClassName) {
     TPersistentClass c = GetClass(AClassName);
     if (c == nullptr) throw EClassNotFound("Class " + String(AClassName) + " not found");
     return c;
+}
+
+TRegisterComponentsProc RegisterComponentsProc = nullptr;
+
+void RegisterComponents(const String& Page, std::initializer_list<TPersistentClass> ComponentClasses) {
+    for (TPersistentClass c : ComponentClasses)
+        if (c == nullptr || !c->InheritsFrom(&TComponent::ClassInfo))
+            throw EComponentError("Invalid component registration");
+    for (TPersistentClass c : ComponentClasses)
+        Registrations().push_back({Page, c});
+    if (RegisterComponentsProc) RegisterComponentsProc(Page, std::vector<TPersistentClass>(ComponentClasses));
+}
+
+std::vector<TComponentRegistration> RegisteredComponents() {
+    return Registrations();
 }
 
 } // namespace Classes

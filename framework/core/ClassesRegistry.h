@@ -1,6 +1,7 @@
 // Classes: the class registry, where streams find classes by the names they store.
 //
-// Declares: RegisterClass, RegisterClasses, UnRegisterClass, GetClass, FindClass.
+// Declares: RegisterClass, RegisterClasses, UnRegisterClass, GetClass, FindClass; and the palette hook
+// RegisterComponents (with RegisterComponentsProc and RegisteredComponents).
 //
 //   Classes::RegisterClasses({&TVeskMenuItem::ClassInfo, &TShadowText::ClassInfo});
 //   TClass cls = Classes::FindClass("TVeskMenuItem");   // EClassNotFound "Class TFoo not found"
@@ -14,6 +15,7 @@
 
 #include <initializer_list>
 #include <string_view>
+#include <vector>
 
 namespace Classes {
 
@@ -26,5 +28,19 @@ void UnRegisterClasses(std::initializer_list<TPersistentClass> AClasses);
 TPersistentClass GetClass(std::string_view AClassName);
 // A registered class by name; EClassNotFound "Class %s not found" when there is none.
 TPersistentClass FindClass(std::string_view AClassName);
+
+// ---- The IDE's component palette. A unit's Register procedure puts its components on a palette page:
+//   Classes::RegisterComponents("Dialogs", {&TPageDialog::ClassInfo});
+// The IDE receives them through RegisterComponentsProc, which it installs; every registration is also
+// recorded, in order, so that what a package registers can be read without the IDE. A class that is not a
+// component raises EComponentError "Invalid component registration" and nothing is recorded.
+using TRegisterComponentsProc = void (*)(const String& Page, const std::vector<TPersistentClass>& Classes);
+extern TRegisterComponentsProc RegisterComponentsProc;
+void RegisterComponents(const String& Page, std::initializer_list<TPersistentClass> ComponentClasses);
+struct TComponentRegistration {
+    String Page;
+    TPersistentClass ComponentClass;
+};
+std::vector<TComponentRegistration> RegisteredComponents();
 
 } // namespace Classes
