@@ -10,7 +10,7 @@
 // exact decimal), MeasureUnits=, PageOptions=[...] and Printer= (the framework printer's current printer).
 // Wrong arguments: a message and exit code 2; a failure (also a picture that could not be taken, after
 // the lines): a message and exit code 1.
-#include "examples/pagesetup/DialogShot.h"
+#include "examples/common/WindowShot.h"
 #include "framework/vcl/Forms.h"
 #include "framework/vcl/Printers.h"
 #include "pagedialog/PageDialog.h"
@@ -134,7 +134,7 @@ private:
         if (pageSetup && !self->FShot.empty() && !self->FShotTaken) {
             self->FShotTaken = true;
             try {
-                DialogShot::SaveWindowPng(dialog, self->FShot);
+                Examples::SaveScreenShot(dialog, self->FShot);
             } catch (const std::exception& e) {
                 self->FError = e.what();
             }

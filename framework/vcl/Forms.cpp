@@ -612,7 +612,7 @@ int TApplication::MessageBox(const String& Text, const String& Caption, UINT Fla
 
 PUBLISHED(TApplication, "Forms");
 
-// ==== TScreen =======================================================================================
+// ==== TScreen ==============================================================================================
 TScreen* Screen = nullptr;
 
 TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
@@ -661,7 +661,6 @@ TCustomForm* TScreen::GetForm(int Index) const {
 
 PUBLISHED(TScreen, "Forms");
 
-=======
 // ==== Task windows =========================================================================================
 
 namespace {
