@@ -1,10 +1,11 @@
 // Pictures and metafiles: a picture's graphic and its change notices, files by extension, metafiles recorded,
-// drawn and read; and pictures and bitmaps streamed in components (binary and text form), damaged data
-// refused.
+// drawn and read; and pictures, bitmaps and image lists streamed in components (binary and text form),
+// damaged data refused.
 #include "tests/framework/vcl/VclTestSupport.h"
 
 #include "framework/core/ClassesReaderWriter.h"
 #include "framework/core/ClassesText.h"
+#include "framework/vcl/ImgList.h"
 
 using namespace VclTest;
 using namespace Graphics;
@@ -117,6 +118,16 @@ bool Contains(const std::vector<uint8_t>& bytes, const std::string& part) {
     std::vector<uint8_t> p(part.begin(), part.end());
     return std::search(bytes.begin(), bytes.end(), p.begin(), p.end()) != bytes.end();
 }
+
+// A root that streams the components it owns, as a data module does.
+class TListHolder : public Classes::TComponent {
+public:
+    using TComponent::TComponent;
+    void GetChildren(const Classes::TGetChildProc& Proc, Classes::TComponent*) override {
+        for (int i = 0; i < GetComponentCount(); ++i)
+            Proc(GetComponent(i));
+    }
+};
 
 } // namespace
 
@@ -328,5 +339,72 @@ TEST(PictureStream, PicturesAndBitmapsInComponentsReadBackFromBinaryAndTextForm)
             EXPECT_NE(e.Message().find(b.Named), String::npos) << e.Message();
         }
         EXPECT_EQ(target.GetPicture()->GetGraphic(), nullptr);
+    }
+}
+
+TEST(ImageListStream, ImagesReadBackThroughTheBitmapPropertyInBinaryAndText) {
+    TListHolder root(nullptr);
+    root.SetName("Root");
+    auto* list = new ImgList::TImageList(&root);
+    list->SetName("Images");
+    list->SetHeight(12);
+    list->SetWidth(12);
+    list->SetDrawingStyle(ImgList::dsTransparent);
+    TBitmap strip;
+    strip.SetSize(36, 12);
+    strip.GetCanvas()->GetBrush()->SetColor(clFuchsia);
+    strip.GetCanvas()->FillRect(Rect(0, 0, 36, 12));
+    for (int i = 0; i < 3; ++i)
+        strip.GetCanvas()->SetPixel(i * 12 + 4 + i, 5, clBlue);
+    list->AddMasked(&strip, clFuchsia);
+    Classes::TMemoryStream m;
+    Classes::WriteComponentToStream(m, &root);
+    std::vector<uint8_t> binary = m.Bytes();
+    String text = ToText(binary);
+    for (const char* part : {"object Images: TImageList", "DrawingStyle = dsTransparent", "Height = 12",
+                             "Width = 12", "Bitmap = {\n      494C"})
+        EXPECT_NE(text.find(part), String::npos) << part << "\n" << text;
+    EXPECT_EQ(ToBinary(text), binary);
+    auto images = [](ImgList::TImageList& l) {
+        std::vector<std::vector<COLORREF>> all;
+        for (int i = 0; i < l.GetCount(); ++i) {
+            TBitmap b;
+            l.GetBitmap(i, &b);
+            all.push_back(Drawn(b));
+        }
+        return all;
+    };
+    for (const auto& bytes : {binary, ToBinary(text)}) {
+        TListHolder back(nullptr);
+        Classes::TMemoryStream in;
+        in.WriteBuffer(bytes.data(), bytes.size());
+        in.SetPosition(0);
+        Classes::ReadComponentFromStream(in, &back);
+        auto* read = dynamic_cast<ImgList::TImageList*>(back.FindComponent("Images"));
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(read->GetCount(), 3);
+        EXPECT_EQ(read->GetWidth(), 12);
+        EXPECT_TRUE(read->GetMasked());
+        EXPECT_EQ(read->GetDrawingStyle(), ImgList::dsTransparent);
+        EXPECT_EQ(images(*read), images(*list));
+    }
+    // Damaged data: not an image list, and a list whose bitmaps are cut short.
+    size_t at = text.find("494C");
+    String cut = text.substr(0, at + 200) + "\n    }\n  end\nend\n";
+    for (const String& bad :
+         {String("object Root: TComponent\n  object Images: TImageList\n    Bitmap = {00112233}\n  "
+                 "end\nend\n"),
+          cut}) {
+        TListHolder back(nullptr);
+        Classes::TMemoryStream in;
+        std::vector<uint8_t> bytes = ToBinary(bad);
+        in.WriteBuffer(bytes.data(), bytes.size());
+        in.SetPosition(0);
+        try {
+            Classes::ReadComponentFromStream(in, &back);
+            ADD_FAILURE() << "read";
+        } catch (const Classes::EReadError& e) {
+            EXPECT_NE(e.Message().find("Invalid image list data"), String::npos) << e.Message();
+        }
     }
 }
