@@ -389,8 +389,10 @@ HBRUSH TBrush::GetHandle() {
 }
 
 void TBrush::SetColor(TColor Value) {
-    if (Value == FColor) return;
+    // A colour given to a clear brush means it is to paint again, as the framework has it.
+    if (Value == FColor && FStyle != bsClear) return;
     FColor = Value;
+    if (FStyle == bsClear) FStyle = bsSolid;
     Changed();
 }
 

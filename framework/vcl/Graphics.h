@@ -317,6 +317,8 @@ public:
     // bsClear gives the stock hollow brush (never deleted).
     HBRUSH GetHandle();
     TColor GetColor() const { return FColor; }
+    // A colour makes a clear brush solid again (the framework's rule: "brush style clear, then a colour"
+    // paints with that colour).
     void SetColor(TColor Value);
     TBrushStyle GetStyle() const { return FStyle; }
     void SetStyle(TBrushStyle Value);
