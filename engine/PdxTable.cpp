@@ -157,6 +157,12 @@ const uint8_t* Table::Record(uint32_t position) {
     if (position >= FCount)
         throw Error(PDX_E_ARGUMENT, FFile.Path() + ": record " + std::to_string(position + 1) + " of " +
                                         std::to_string(FCount) + " asked for");
+    // Records are mostly read in order: the cached block first.
+    if (FCached >= 0) {
+        const Block& c = FBlocks[size_t(FCached)];
+        if (position >= c.first && position - c.first < uint32_t(c.records))
+            return FCache.data() + 6 + size_t(position - c.first) * size_t(FHeader.recordSize);
+    }
     auto it = std::upper_bound(FBlocks.begin(), FBlocks.end(), position,
                                [](uint32_t p, const Block& b) { return p < b.first; });
     // upper_bound finds the first block starting after position; the record lies in the last non-empty
