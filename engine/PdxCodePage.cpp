@@ -30,23 +30,29 @@ std::wstring Wide(const std::string& s, UINT cp, DWORD flags) {
 }
 #else
 // The conversions opened so far on this thread, kept open: opening one costs more than converting a
-// value, and a table's values are read by the million.
+// value, and a table's values are read by the million. A few are kept (a program reads tables of one or
+// two code pages); when more are asked for, all are closed and it starts again.
 class Converters {
 public:
-    ~Converters() {
-        for (auto& [key, cd] : FOpen)
-            iconv_close(cd);
-    }
+    ~Converters() { CloseAll(); }
     iconv_t Get(const std::string& to, const std::string& from) {
         const std::string key = to + '<' + from;
         auto it = FOpen.find(key);
         if (it != FOpen.end()) return it->second;
         iconv_t cd = iconv_open(to.c_str(), from.c_str());
-        if (cd != iconv_t(-1)) FOpen.emplace(key, cd);
+        if (cd == iconv_t(-1)) return cd;
+        if (FOpen.size() >= MaxOpen) CloseAll();
+        FOpen.emplace(key, cd);
         return cd;
     }
 
 private:
+    static constexpr size_t MaxOpen = 8;
+    void CloseAll() {
+        for (auto& [key, cd] : FOpen)
+            iconv_close(cd);
+        FOpen.clear();
+    }
     std::map<std::string, iconv_t> FOpen;
 };
 
