@@ -73,11 +73,14 @@ void TOstrelForm::CloseTimerTimer(System::TObject*) {
     Close();
 }
 
-int TOstrelForm::CountRecords(const String& FileName) {
+void TOstrelForm::OpenTable(const String& FileName) {
     Table->Close();
     Table->SetDatabaseName(PatternDir);
     Table->SetTableName(FileName);
     Table->Open();
+}
+
+int TOstrelForm::CountRecords() {
     int n = 0;
     for (Table->First(); !Table->GetEof(); Table->Next())
         ++n;
@@ -103,7 +106,8 @@ void TOstrelForm::UpdateTimerTimer(System::TObject*) {
             TSearchRec rec;
             SearchGuard guard{rec};
             for (int r = FindFirst(pattern, faArchive, rec); r == 0; r = FindNext(rec)) {
-                int n = CountRecords(rec.Name);
+                OpenTable(rec.Name);
+                int n = CountRecords();
                 Table->Close();
                 if (n == kStyleCount) ++qualifying;
             }
@@ -113,15 +117,20 @@ void TOstrelForm::UpdateTimerTimer(System::TObject*) {
             TSearchRec rec;
             SearchGuard guard{rec};
             for (int r = FindFirst(pattern, faArchive, rec); r == 0; r = FindNext(rec)) {
-                int n = CountRecords(rec.Name);
+                OpenTable(rec.Name);
+                // The count and the insert are one step for other programs: another converter on this
+                // folder waits here, then counts 44 and leaves the table alone.
+                Table->LockTable(DBTables::ltWriteLock);
+                int n = CountRecords();
                 if (n == kStyleCount) {
                     ++converted;
                     PatternName->SetCaption(Table->GetTableName());
                     ProgressBar->SetPosition(ProgressPercent(converted, qualifying));
                     Forms::Application->ProcessMessages();
                     AddStyleRecord();
-                    ::Sleep(ConvertPause);
                 }
+                Table->UnlockTable(DBTables::ltWriteLock);
+                if (n == kStyleCount) ::Sleep(ConvertPause);
                 Table->Close();
             }
         }
@@ -131,6 +140,7 @@ void TOstrelForm::UpdateTimerTimer(System::TObject*) {
         Table->Close();
         throw;
     }
+    FRunFinished = true;
     CloseTimer->SetEnabled(true);
 }
 

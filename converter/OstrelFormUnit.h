@@ -5,7 +5,9 @@
 //   Forms::Application->Run();                    // FormShow starts UpdateTimer; CloseTimer ends the program
 //
 // A run counts the records of every *.db table of PatternDir, then gives each table of exactly 43 records
-// one more style record, "Тип позиции", inserted before the last record.
+// one more style record, "Тип позиции", inserted before the last record. The second pass counts and
+// inserts under the table's write lock, so that another converter on the same folder, started at the same
+// time, waits and then counts 44 and leaves the table alone.
 #pragma once
 
 #include "framework/vcl/ComCtrls.h"
@@ -43,13 +45,18 @@ public:
     void SetPatternDir(const String& Value) { PatternDir = Value; }
     // The pause after each converted table, in milliseconds: 1000 in the program; tests shorten it.
     unsigned ConvertPause = 1000;
+    // Whether a run went through to its end (CloseTimer was enabled); false after an error stopped it.
+    bool GetRunFinished() const { return FRunFinished; }
 
 private:
-    // Opens the found table and counts its records by walking them.
-    int CountRecords(const String& FileName);
+    // Opens the found table.
+    void OpenTable(const String& FileName);
+    // Counts the open table's records by walking them.
+    int CountRecords();
     void AddStyleRecord();
 
     String PatternDir;
+    bool FRunFinished = false;
 };
 
 // The folder a run searches: the first argument as it is, or the program's own folder, "\" included.

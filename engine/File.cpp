@@ -4,12 +4,14 @@
 #include "engine/PdxError.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,6 +21,41 @@
 namespace Pdx {
 
 namespace {
+
+#ifdef PDX_CRASH_POINTS
+// The crash points of test builds (see File.h). Returns true when this change is the torn one: the caller
+// writes half of it and then calls Die().
+long CrashSetting(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? std::strtol(v, nullptr, 10) : 0;
+}
+
+[[noreturn]] void Die() {
+#ifdef _WIN32
+    TerminateProcess(GetCurrentProcess(), 86);
+#else
+    ::kill(::getpid(), SIGKILL);
+#endif
+    for (;;) {
+    }
+}
+
+bool CrashPoint() {
+    static const long at = CrashSetting("PDX_CRASH_AT_WRITE");
+    static const bool torn = CrashSetting("PDX_CRASH_TORN") == 1;
+    static long changes = 0;
+    if (at <= 0 || ++changes < at) return false;
+    if (!torn) Die();
+    return true;
+}
+#else
+constexpr bool CrashPoint() {
+    return false;
+}
+[[noreturn]] void Die() {
+    std::abort();
+}
+#endif
 
 [[noreturn]] void Fail(PdxStatus code, const std::string& path, const std::string& cause) {
     throw Error(code, path + ": " + cause);
@@ -90,12 +127,14 @@ File::File(const std::string& utf8Path, Mode mode) : FPath(utf8Path), FMode(mode
     DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES) {
         if (attributes & FILE_ATTRIBUTE_DIRECTORY) Fail(PDX_E_IO, FPath, "this is a folder, not a file");
-        if (mode == Mode::ReadWrite && (attributes & FILE_ATTRIBUTE_READONLY))
+        if (mode != Mode::Read && (attributes & FILE_ATTRIBUTE_READONLY))
             Fail(PDX_E_READONLY, FPath, "the file is read-only");
     }
-    DWORD access = GENERIC_READ | (mode == Mode::ReadWrite ? GENERIC_WRITE : 0);
-    HANDLE h = CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (mode == Mode::Create && CrashPoint()) Die();
+    DWORD access = GENERIC_READ | (mode != Mode::Read ? GENERIC_WRITE : 0);
+    HANDLE h =
+        CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    mode == Mode::Create ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         DWORD code = GetLastError();
         switch (code) {
@@ -108,12 +147,13 @@ File::File(const std::string& utf8Path, Mode mode) : FPath(utf8Path), FMode(mode
             Fail(PDX_E_READONLY, FPath, "the disk is write-protected");
         case ERROR_ACCESS_DENIED:
             Fail(PDX_E_IO, FPath,
-                 mode == Mode::ReadWrite ? "access denied (cannot open for writing)" : "access denied");
+                 mode != Mode::Read ? "access denied (cannot open for writing)" : "access denied");
         default:
             Fail(PDX_E_IO, FPath, "cannot open: " + SystemMessage(code));
         }
     }
     FHandle = h;
+    if (mode == Mode::Create) FMode = Mode::ReadWrite;
 }
 
 File::~File() {
@@ -152,6 +192,8 @@ void File::ReadAt(uint64_t offset, void* buffer, size_t count) const {
 void File::WriteAt(uint64_t offset, const void* data, size_t count) {
     if (FMode != Mode::ReadWrite) Fail(PDX_E_READONLY, FPath, "the file was opened for reading only");
     const auto* p = static_cast<const uint8_t*>(data);
+    const bool torn = CrashPoint();
+    if (torn) count /= 2;
     while (count > 0) {
         DWORD chunk = count > 0x40000000u ? 0x40000000u : static_cast<DWORD>(count);
         OVERLAPPED o = At(offset);
@@ -166,10 +208,12 @@ void File::WriteAt(uint64_t offset, const void* data, size_t count) {
         offset += put;
         count -= put;
     }
+    if (torn) Die();
 }
 
 void File::SetSize(uint64_t size) {
     if (FMode != Mode::ReadWrite) Fail(PDX_E_READONLY, FPath, "the file was opened for reading only");
+    if (CrashPoint()) Die();
     FILE_END_OF_FILE_INFO info;
     info.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
     if (!SetFileInformationByHandle(H(FHandle), FileEndOfFileInfo, &info, sizeof info))
@@ -215,15 +259,33 @@ bool Exists(const std::string& utf8Path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+void RemoveFile(const std::string& utf8Path) {
+    std::wstring wide = Widen(utf8Path);
+    if (CrashPoint()) Die();
+    if (!DeleteFileW(wide.c_str())) {
+        DWORD code = GetLastError();
+        if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND)
+            Fail(PDX_E_IO, utf8Path, "cannot remove: " + SystemMessage(code));
+    }
+}
+
+void FlushFolderOf(const std::string&) {
+    // NTFS journals its folder entries; there is no handle to flush a folder through.
+}
+
 #else
 
 File::File(const std::string& utf8Path, Mode mode) : FPath(utf8Path), FMode(mode) {
     if (utf8Path.empty()) throw Error(PDX_E_ARGUMENT, "the file name is empty");
     // O_NONBLOCK: a FIFO under the name must not block the open; it is refused below like any non-file.
-    int flags = (mode == Mode::ReadWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK;
+    int flags = (mode == Mode::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK;
+    if (mode == Mode::Create) {
+        flags |= O_CREAT | O_TRUNC;
+        if (CrashPoint()) Die();
+    }
     int fd;
     do
-        fd = ::open(utf8Path.c_str(), flags);
+        fd = ::open(utf8Path.c_str(), flags, 0666);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         int code = errno;
@@ -238,10 +300,10 @@ File::File(const std::string& utf8Path, Mode mode) : FPath(utf8Path), FMode(mode
         case EACCES:
         case EPERM: {
             struct stat st;
-            if (mode == Mode::ReadWrite && ::stat(utf8Path.c_str(), &st) == 0 && NobodyMayWrite(st))
+            if (mode != Mode::Read && ::stat(utf8Path.c_str(), &st) == 0 && NobodyMayWrite(st))
                 Fail(PDX_E_READONLY, FPath, "the file is read-only");
             Fail(PDX_E_IO, FPath,
-                 mode == Mode::ReadWrite ? "access denied (cannot open for writing)" : "access denied");
+                 mode != Mode::Read ? "access denied (cannot open for writing)" : "access denied");
         }
         default:
             Fail(PDX_E_IO, FPath, "cannot open: " + SystemMessage(code));
@@ -252,12 +314,13 @@ File::File(const std::string& utf8Path, Mode mode) : FPath(utf8Path), FMode(mode
         ::close(fd);
         Fail(PDX_E_IO, FPath, "this is not a regular file");
     }
-    if (mode == Mode::ReadWrite && NobodyMayWrite(st)) {
+    if (mode != Mode::Read && NobodyMayWrite(st)) {
         ::close(fd);
         Fail(PDX_E_READONLY, FPath, "the file is read-only");
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     FFd = fd;
+    if (mode == Mode::Create) FMode = Mode::ReadWrite;
 }
 
 File::~File() {
@@ -290,6 +353,8 @@ void File::ReadAt(uint64_t offset, void* buffer, size_t count) const {
 void File::WriteAt(uint64_t offset, const void* data, size_t count) {
     if (FMode != Mode::ReadWrite) Fail(PDX_E_READONLY, FPath, "the file was opened for reading only");
     const auto* p = static_cast<const uint8_t*>(data);
+    const bool torn = CrashPoint();
+    if (torn) count /= 2;
     while (count > 0) {
         ssize_t put = ::pwrite(FFd, p, count, static_cast<off_t>(offset));
         if (put < 0) {
@@ -304,10 +369,12 @@ void File::WriteAt(uint64_t offset, const void* data, size_t count) {
         offset += static_cast<uint64_t>(put);
         count -= static_cast<size_t>(put);
     }
+    if (torn) Die();
 }
 
 void File::SetSize(uint64_t size) {
     if (FMode != Mode::ReadWrite) Fail(PDX_E_READONLY, FPath, "the file was opened for reading only");
+    if (CrashPoint()) Die();
     int rc;
     do
         rc = ::ftruncate(FFd, static_cast<off_t>(size));
@@ -367,17 +434,41 @@ bool Exists(const std::string& utf8Path) {
     return !utf8Path.empty() && ::stat(utf8Path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+void RemoveFile(const std::string& utf8Path) {
+    if (CrashPoint()) Die();
+    if (::unlink(utf8Path.c_str()) != 0 && errno != ENOENT)
+        Fail(PDX_E_IO, utf8Path, "cannot remove: " + SystemMessage(errno));
+}
+
+void FlushFolderOf(const std::string& utf8Path) {
+    const size_t slash = utf8Path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "."
+                               : slash == 0               ? "/"
+                                                          : utf8Path.substr(0, slash);
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return; // nothing to flush through; the files themselves were flushed
+    int rc;
+    do
+        rc = ::fsync(fd);
+    while (rc != 0 && errno == EINTR);
+    ::close(fd);
+}
+
 #endif
+
+void File::LockWrite(int timeoutMs) {
+    auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
+    while (!TryLockWrite()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            throw Error(PDX_E_LOCKED, FPath + ": the table is locked by another user");
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
 
 WriteLock::WriteLock(File& file, int timeoutMs) : FFile(file) {
     if (file.HoldsWriteLock()) return;
-    auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
-    while (!file.TryLockWrite()) {
-        if (std::chrono::steady_clock::now() >= deadline)
-            throw Error(PDX_E_LOCKED, file.Path() + ": the table is locked by another user");
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    file.LockWrite(timeoutMs);
     FTaken = true;
 }
 

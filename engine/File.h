@@ -21,6 +21,11 @@
 //   other File on the same path, in this process or another. On POSIX it is an open-file-description lock
 //   (F_OFD_SETLK), owned by the File, not by the process; on Windows a LockFileEx lock on the File's handle.
 //   Closing the File (or the process ending) releases it. A File opened for reading cannot take it.
+// - Mode::Create makes the file (or empties one that exists), for reading and writing.
+// - Crash points (test builds only, PDX_CRASH_POINTS defined): every change to a file (WriteAt, SetSize,
+//   Create, RemoveFile) counts, and when the environment variable PDX_CRASH_AT_WRITE is N, the process is
+//   killed (SIGKILL, TerminateProcess) just before the Nth change, so that the changes before it are all on
+//   file and none after it. With PDX_CRASH_TORN=1 the Nth change is a WriteAt of its first half only.
 #pragma once
 
 #include <cstddef>
@@ -36,7 +41,7 @@ constexpr uint64_t WriteLockOffset = 0xFFFFFFF0u;
 
 class File {
 public:
-    enum class Mode { Read, ReadWrite };
+    enum class Mode { Read, ReadWrite, Create };
 
     File(const std::string& utf8Path, Mode mode);
     ~File();
@@ -59,6 +64,9 @@ public:
     // Takes the table's write lock without waiting; false when another File holds it. Taking it again while
     // this File holds it is true and changes nothing.
     bool TryLockWrite();
+    // Takes it, retrying for up to timeoutMs; then throws Error(PDX_E_LOCKED, "<file>: the table is locked by
+    // another user").
+    void LockWrite(int timeoutMs = 2000);
     void UnlockWrite();
     bool HoldsWriteLock() const { return FLocked; }
 
@@ -89,5 +97,9 @@ private:
 
 // True when a regular file (not a directory) exists at the UTF-8 path.
 bool Exists(const std::string& utf8Path);
+// Removes a file; a file that is not there is no error. Throws PDX_E_IO.
+void RemoveFile(const std::string& utf8Path);
+// Hands the folder entry of a file (its creation or removal) to the disk; nothing to do on Windows.
+void FlushFolderOf(const std::string& utf8Path);
 
 } // namespace Pdx

@@ -117,4 +117,14 @@ PDX_API PdxStatus pdx_insert(PdxTable* table, uint32_t position, const PdxValue*
     });
 }
 
+PDX_API PdxStatus pdx_lock(PdxTable* table) {
+    if (table == nullptr) return NullArgument("the table");
+    return Guard([&] { table->table->Lock(); });
+}
+
+PDX_API PdxStatus pdx_unlock(PdxTable* table) {
+    if (table == nullptr) return NullArgument("the table");
+    return Guard([&] { table->table->Unlock(); });
+}
+
 } // extern "C"

@@ -8,6 +8,7 @@
 #else
 #include <cerrno>
 #include <iconv.h>
+#include <map>
 #endif
 
 namespace Pdx {
@@ -28,16 +29,44 @@ std::wstring Wide(const std::string& s, UINT cp, DWORD flags) {
     return w;
 }
 #else
+// The conversions opened so far on this thread, kept open: opening one costs more than converting a
+// value, and a table's values are read by the million. A few are kept (a program reads tables of one or
+// two code pages); when more are asked for, all are closed and it starts again.
+class Converters {
+public:
+    ~Converters() { CloseAll(); }
+    iconv_t Get(const std::string& to, const std::string& from) {
+        const std::string key = to + '<' + from;
+        auto it = FOpen.find(key);
+        if (it != FOpen.end()) return it->second;
+        iconv_t cd = iconv_open(to.c_str(), from.c_str());
+        if (cd == iconv_t(-1)) return cd;
+        if (FOpen.size() >= MaxOpen) CloseAll();
+        FOpen.emplace(key, cd);
+        return cd;
+    }
+
+private:
+    static constexpr size_t MaxOpen = 8;
+    void CloseAll() {
+        for (auto& [key, cd] : FOpen)
+            iconv_close(cd);
+        FOpen.clear();
+    }
+    std::map<std::string, iconv_t> FOpen;
+};
+
 // Converts with iconv; false when the input holds something the target cannot take.
 bool Iconv(const std::string& in, const std::string& to, const std::string& from, std::string& out) {
-    iconv_t cd = iconv_open(to.c_str(), from.c_str());
+    thread_local Converters converters;
+    iconv_t cd = converters.Get(to, from);
     if (cd == iconv_t(-1)) return false;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr); // back to the initial state after an earlier failure
     out.assign(in.size() * 4 + 4, '\0');
     char* src = const_cast<char*>(in.data());
     size_t srcLeft = in.size(), dstLeft = out.size();
     char* dst = out.data();
     size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    iconv_close(cd);
     if (r == size_t(-1) || r > 0) return false; // r > 0: characters replaced by an approximation
     out.resize(out.size() - dstLeft);
     return true;

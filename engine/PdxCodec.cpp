@@ -57,6 +57,9 @@ void DecodeField(const Field& f, const uint8_t* p, int codePage, std::string& st
                  const BlobReader* blobs) {
     v = PdxValue{};
     if (AllZero(p, f.size)) return;
+    // An alpha value ends at its first zero byte; with none before it the value is blank, whatever other
+    // programs left in the rest of the field.
+    if (f.type == PDX_ALPHA && p[0] == 0) return;
     switch (f.type) {
     case PDX_ALPHA: {
         size_t n = 0;

@@ -14,7 +14,9 @@
  *   of each block; key order in a keyed table).
  * - Tables are always opened shared. Readers see the table as it was at the last pdx_refresh (pdx_open
  *   refreshes); a write takes the table's write lock, which another instance of the engine, in this or
- *   another process, respects. A write is all or nothing: on any failure the files are as they were.
+ *   another process, respects. A write is all or nothing: on any failure the files are as they were, and
+ *   when the process dies in the middle of one, the next pdx_open or pdx_refresh of the table (by any
+ *   process) puts back what it had changed, from the journal beside the table (NAME.JNL).
  */
 #ifndef PDX_ENGINE_H
 #define PDX_ENGINE_H
@@ -33,7 +35,7 @@ extern "C" {
 #endif
 
 /* The version of this interface; a loader refuses an engine whose pdx_api_version() differs. */
-#define PDX_API_VERSION 1
+#define PDX_API_VERSION 2
 
 typedef enum PdxStatus {
     PDX_OK = 0,
@@ -143,9 +145,18 @@ PDX_API PdxStatus pdx_get_value(PdxTable* table, uint32_t position, int field, P
  * table without a key the record takes the given position and the records from there move one place
  * down (position == record count appends); in a keyed table the position is ignored and the record goes
  * in key order, with the primary index kept valid. *inserted_at, when not null, receives the position the
- * record took. The table is refreshed afterwards. */
+ * record took. A blank autoincrement field (in the key or not) gets the next value, and the header's counter
+ * moves on. The table is refreshed afterwards. */
 PDX_API PdxStatus pdx_insert(PdxTable* table, uint32_t position, const PdxValue* values, int count,
                              uint32_t* inserted_at);
+
+/* Takes the table's write lock and keeps it until pdx_unlock or pdx_close, so that a count and an insert
+ * made meanwhile are one step for other users (their inserts and locks wait; reading goes on). Waits up to
+ * 2 s for another user, then fails with PDX_E_LOCKED. A table opened for reading takes it too, keeping
+ * others from writing; on a read-only file, which nobody may write, it succeeds without a lock. Taking it
+ * again while holding it changes nothing; pdx_unlock without it is harmless. */
+PDX_API PdxStatus pdx_lock(PdxTable* table);
+PDX_API PdxStatus pdx_unlock(PdxTable* table);
 
 #ifdef __cplusplus
 }

@@ -1,6 +1,7 @@
 // One open table: reading the header and the block chain, records by position, and the insert.
 #include "engine/PdxTable.h"
 
+#include "engine/Journal.h"
 #include "engine/PdxBlob.h"
 #include "engine/PdxError.h"
 #include "engine/PrimaryIndex.h"
@@ -13,7 +14,34 @@ namespace Pdx {
 
 Table::Table(const std::string& path, bool write)
     : FFile(path, write ? File::Mode::ReadWrite : File::Mode::Read) {
+    RecoverInterrupted();
     Load();
+}
+
+void Table::RecoverInterrupted() {
+    const std::string& path = FFile.Path();
+    if (!Exists(JournalPath(path))) return;
+    if (FFile.GetMode() == File::Mode::ReadWrite) {
+        WriteLock lock(FFile); // held already within Insert
+        RecoverJournal(FFile);
+        return;
+    }
+    if (FLockHolder && FLockHolder->HoldsWriteLock()) {
+        RecoverJournal(*FLockHolder);
+        return;
+    }
+    // Opened for reading: the putting back needs a File that writes and holds the lock.
+    std::unique_ptr<File> writer;
+    try {
+        writer = std::make_unique<File>(path, File::Mode::ReadWrite);
+    } catch (const Error& e) {
+        throw Error(e.Code(), path +
+                                  ": an interrupted insert left its journal beside the table, and it cannot "
+                                  "be put back: " +
+                                  e.what());
+    }
+    WriteLock lock(*writer);
+    RecoverJournal(*writer);
 }
 
 // An error about a value, with the table's file named first (unless it names a file already).
@@ -88,9 +116,39 @@ void Table::Load() {
     FCached = -1;
 }
 
+void Table::Lock() {
+    File* holder = &FFile;
+    if (FFile.GetMode() != File::Mode::ReadWrite) {
+        // Opened for reading: a File of its own holds the lock, keeping other users from writing. A file
+        // nobody may write needs no lock.
+        if (!FLockHolder) {
+            try {
+                FLockHolder = std::make_unique<File>(FFile.Path(), File::Mode::ReadWrite);
+            } catch (const Error& e) {
+                if (e.Code() == PDX_E_READONLY) return;
+                throw;
+            }
+        }
+        holder = FLockHolder.get();
+    }
+    holder->LockWrite();
+    try {
+        RecoverInterrupted();
+    } catch (...) {
+        holder->UnlockWrite();
+        throw;
+    }
+}
+
+void Table::Unlock() {
+    FFile.UnlockWrite();
+    FLockHolder.reset();
+}
+
 uint32_t Table::Refresh() {
     // Reads header and chain again every time: another user may have inserted records, and a damaged file
     // must be found here rather than read as if it were whole. The walk reads 6 bytes per block.
+    RecoverInterrupted();
     Load();
     return FCount;
 }
@@ -99,6 +157,12 @@ const uint8_t* Table::Record(uint32_t position) {
     if (position >= FCount)
         throw Error(PDX_E_ARGUMENT, FFile.Path() + ": record " + std::to_string(position + 1) + " of " +
                                         std::to_string(FCount) + " asked for");
+    // Records are mostly read in order: the cached block first.
+    if (FCached >= 0) {
+        const Block& c = FBlocks[size_t(FCached)];
+        if (position >= c.first && position - c.first < uint32_t(c.records))
+            return FCache.data() + 6 + size_t(position - c.first) * size_t(FHeader.recordSize);
+    }
     auto it = std::upper_bound(FBlocks.begin(), FBlocks.end(), position,
                                [](uint32_t p, const Block& b) { return p < b.first; });
     // upper_bound finds the first block starting after position; the record lies in the last non-empty
@@ -135,15 +199,25 @@ void Table::ReadValue(uint32_t position, int field, PdxValue& value) {
 }
 
 // The position a record takes in key order: after every record whose key sorts before it. The key fields'
-// bytes compare as stored (numbers are stored so that they do).
+// bytes compare as stored (numbers are stored so that they do), an alpha value up to its first zero byte:
+// other programs leave bytes of an older value after it.
 uint32_t Table::KeyPosition(const std::vector<uint8_t>& record) {
     size_t keyBytes = 0;
     for (int k = 0; k < FHeader.keyFields; ++k)
         keyBytes += FHeader.fields[size_t(k)].size;
+    std::vector<uint8_t> stored(keyBytes);
     uint32_t lo = 0, hi = FCount;
     while (lo < hi) {
         uint32_t mid = lo + (hi - lo) / 2;
-        int c = std::memcmp(Record(mid), record.data(), keyBytes);
+        std::memcpy(stored.data(), Record(mid), keyBytes);
+        for (int k = 0; k < FHeader.keyFields; ++k) {
+            const Field& f = FHeader.fields[size_t(k)];
+            if (f.type != PDX_ALPHA) continue;
+            uint8_t* v = stored.data() + f.offset;
+            uint8_t* end = static_cast<uint8_t*>(std::memchr(v, 0, f.size));
+            if (end) std::memset(end, 0, size_t(v + f.size - end));
+        }
+        int c = std::memcmp(stored.data(), record.data(), keyBytes);
         if (c == 0)
             throw Error(PDX_E_VALUE, FFile.Path() + ": a record with this key is already in the table");
         if (c < 0)
@@ -154,11 +228,15 @@ uint32_t Table::KeyPosition(const std::vector<uint8_t>& record) {
     return lo;
 }
 
-// A blank autoincrement field gets the next value: above every value in the table and the header's counter.
-void Table::FillAutoIncrements(std::vector<uint8_t>& record, const std::vector<PdxValue>& values) {
+// A blank autoincrement field, in the key or not, gets the next value: above every value in the table and
+// the header's counter, which moves on past it.
+void Table::FillAutoIncrements(std::vector<uint8_t>& record) {
     for (size_t k = 0; k < FHeader.fields.size(); ++k) {
         const Field& f = FHeader.fields[k];
-        if (f.type != PDX_AUTOINC || values[k].kind != PDX_VALUE_NULL) continue;
+        if (f.type != PDX_AUTOINC ||
+            std::any_of(record.begin() + f.offset, record.begin() + f.offset + f.size,
+                        [](uint8_t b) { return b; }))
+            continue;
         int64_t next = std::max<int64_t>(FHeader.autoInc, 1);
         PdxValue v;
         for (uint32_t r = 0; r < FCount; ++r) {
@@ -236,33 +314,49 @@ std::vector<Table::Write> Table::PlanInsert(uint32_t position, const std::vector
     return writes;
 }
 
-// Writes all or nothing: the file is extended first (a full disk fails there, before anything changed),
-// the before-images of every range are kept, and any failure puts them back and the old size.
-void Table::Apply(const std::vector<Write>& writes, uint64_t newSize,
-                  const std::function<void()>& alsoWrite) {
-    const uint64_t oldSize = FFile.Size();
-    std::vector<Write> before;
-    try {
-        if (newSize > oldSize) FFile.SetSize(newSize);
-        for (const Write& w : writes) {
-            if (w.offset < oldSize) {
-                Write b{w.offset,
-                        std::vector<uint8_t>(size_t(std::min<uint64_t>(w.bytes.size(), oldSize - w.offset)))};
-                FFile.ReadAt(b.offset, b.bytes.data(), b.bytes.size());
-                before.push_back(std::move(b));
-            }
-            FFile.WriteAt(w.offset, w.bytes.data(), w.bytes.size());
+// Writes all or nothing, also when the process dies on the way: the before-images of every range and the
+// old sizes of the .DB and the .PX go to the journal first (Journal.h, invariant 1); then the table is
+// extended (a full disk fails there), written with its header last, the .PX rebuilt, both flushed, and the
+// journal removed. A failure puts the before-images back at once; when even that fails, the journal stays
+// and the next open puts them back.
+void Table::Apply(const std::vector<Write>& writes, uint64_t newSize) {
+    const std::string journal = JournalPath(FFile.Path());
+    const std::string pxPath = CompanionPath(FFile.Path(), "PX");
+    std::unique_ptr<File> px; // a keyed table without a .PX has none to keep
+    if (FHeader.Keyed() && Exists(pxPath)) px = std::make_unique<File>(pxPath, File::Mode::ReadWrite);
+    std::vector<JournalEntry> images(1);
+    images[0] = {JournalTarget::Table, FFile.Size(), {}};
+    for (const Write& w : writes) {
+        if (w.offset >= images[0].oldSize) continue;
+        JournalRange r{w.offset, std::vector<uint8_t>(size_t(
+                                     std::min<uint64_t>(w.bytes.size(), images[0].oldSize - w.offset)))};
+        FFile.ReadAt(r.offset, r.bytes.data(), r.bytes.size());
+        images[0].ranges.push_back(std::move(r));
+    }
+    if (px) {
+        JournalEntry index{JournalTarget::Index, px->Size(), {}};
+        if (index.oldSize > 0) {
+            index.ranges.push_back({0, std::vector<uint8_t>(size_t(index.oldSize))});
+            px->ReadAt(0, index.ranges[0].bytes.data(), index.ranges[0].bytes.size());
         }
-        if (alsoWrite) alsoWrite();
+        images.push_back(std::move(index));
+    }
+    WriteJournal(journal, images);
+    try {
+        if (newSize > images[0].oldSize) FFile.SetSize(newSize);
+        for (const Write& w : writes)
+            FFile.WriteAt(w.offset, w.bytes.data(), w.bytes.size());
+        if (px) WritePrimaryIndex(*px);
         FFile.Flush();
+        if (px) px->Flush();
+        RemoveFile(journal);
+        FlushFolderOf(journal);
     } catch (...) {
         try {
-            for (auto it = before.rbegin(); it != before.rend(); ++it)
-                FFile.WriteAt(it->offset, it->bytes.data(), it->bytes.size());
-            if (FFile.Size() != oldSize) FFile.SetSize(oldSize);
-            FFile.Flush();
+            PutBack(images, FFile, px.get());
+            RemoveFile(journal);
         } catch (...) {
-            // The first error is the one to report.
+            // The first error is the one to report; the journal puts the rest back on the next open.
         }
         throw;
     }
@@ -276,7 +370,9 @@ uint32_t Table::Insert(uint32_t position, const std::vector<PdxValue>& values) {
         throw Error(PDX_E_ARGUMENT, path + ": " + std::to_string(values.size()) + " values for " +
                                         std::to_string(FHeader.fields.size()) + " fields");
     WriteLock lock(FFile);
-    Load(); // under the lock: another user may have changed the table
+    // Under the lock: an interrupted insert is put back, and another user may have changed the table.
+    RecoverInterrupted();
+    Load();
     std::vector<uint8_t> record(size_t(FHeader.recordSize), 0);
     try {
         for (size_t k = 0; k < values.size(); ++k)
@@ -285,40 +381,40 @@ uint32_t Table::Insert(uint32_t position, const std::vector<PdxValue>& values) {
     } catch (const Error& e) {
         throw InFile(e);
     }
+    // Before the key is checked: an autoincrement key is given its value.
+    FillAutoIncrements(record);
     if (FHeader.Keyed()) {
-        for (int k = 0; k < FHeader.keyFields; ++k)
-            if (values[size_t(k)].kind == PDX_VALUE_NULL)
-                throw Error(PDX_E_VALUE,
-                            path + ": key field " + FHeader.fields[size_t(k)].name + " is blank");
+        for (int k = 0; k < FHeader.keyFields; ++k) {
+            const Field& f = FHeader.fields[size_t(k)];
+            if (record[size_t(f.offset)] == 0 &&
+                (f.type == PDX_ALPHA ||
+                 std::all_of(record.begin() + f.offset, record.begin() + f.offset + f.size,
+                             [](uint8_t b) { return b == 0; })))
+                throw Error(PDX_E_VALUE, path + ": key field " + f.name + " is blank");
+        }
         position = KeyPosition(record);
     }
     if (position > FCount)
         throw Error(PDX_E_ARGUMENT, path + ": position " + std::to_string(position) + " beyond the " +
                                         std::to_string(FCount) + " records");
     Header h = FHeader;
-    FillAutoIncrements(record, values);
-    h.autoInc = FHeader.autoInc;
     std::vector<Write> writes = PlanInsert(position, record, h);
     h.numRecords = FCount + 1;
     h.StoreCounters();
     if (h.HasDataHeader()) PutLE32(&h.raw[0x60], uint32_t(std::time(nullptr)));
     writes.push_back({0, h.raw}); // the header last: readers trust its counts
-    std::function<void()> index;
-    if (FHeader.Keyed()) index = [this] { WritePrimaryIndex(); };
-    Apply(writes, uint64_t(h.headerSize) + uint64_t(h.fileBlocks) * uint64_t(h.blockSize), index);
+    Apply(writes, uint64_t(h.headerSize) + uint64_t(h.fileBlocks) * uint64_t(h.blockSize));
     Load();
     return position;
 }
 
 // Rewrites the .PX of a keyed table from its data blocks as they now stand (the .DB changes are written and
-// not yet flushed); a failure puts the old index back. A keyed table without a .PX has none to keep.
-void Table::WritePrimaryIndex() {
-    const std::string pxPath = CompanionPath(FFile.Path(), "PX");
-    if (!Exists(pxPath)) return;
+// not yet flushed). The journal holds its old bytes.
+void Table::WritePrimaryIndex(File& px) {
+    const std::string& pxPath = px.Path();
     Load();
-    File px(pxPath, File::Mode::ReadWrite);
-    std::vector<uint8_t> old(size_t(px.Size()));
-    if (!old.empty()) px.ReadAt(0, old.data(), old.size());
+    std::vector<uint8_t> old(16);
+    if (px.Size() >= old.size()) px.ReadAt(0, old.data(), old.size());
     IndexLayout layout;
     size_t keyBytes = 0;
     for (int k = 0; k < FHeader.keyFields; ++k) {
@@ -339,19 +435,8 @@ void Table::WritePrimaryIndex() {
         entries.push_back({std::vector<uint8_t>(first, first + keyBytes), b.number, uint16_t(b.records)});
     }
     std::vector<uint8_t> image = BuildPrimaryIndex(layout, entries);
-    try {
-        px.WriteAt(0, image.data(), image.size());
-        if (image.size() != old.size()) px.SetSize(image.size());
-        px.Flush();
-    } catch (...) {
-        try {
-            px.WriteAt(0, old.data(), old.size());
-            px.SetSize(old.size());
-        } catch (...) {
-            // The first error is the one to report.
-        }
-        throw;
-    }
+    px.WriteAt(0, image.data(), image.size());
+    if (image.size() != px.Size()) px.SetSize(image.size());
 }
 
 } // namespace Pdx

@@ -1,5 +1,6 @@
 // One open Paradox table: its header, the chain of its data blocks, records read by position, and records
-// inserted all or nothing under the table's write lock.
+// inserted all or nothing under the table's write lock, through the rollback journal (Journal.h): opening
+// and refreshing first put back what an insert interrupted by the death of its process left behind.
 //
 //   Pdx::Table t(path, /*write=*/true);          // shared; PDX_E_FORMAT for a damaged file
 //   uint32_t n = t.Refresh();                    // re-reads what another user changed; the walked count
@@ -13,7 +14,6 @@
 #include "engine/PdxError.h"
 #include "engine/PdxFormat.h"
 
-#include <functional>
 #include <memory>
 
 namespace Pdx {
@@ -28,6 +28,11 @@ public:
     void ReadValue(uint32_t position, int field, PdxValue& value);
     // Inserts one record (one value per field); returns the position it took.
     uint32_t Insert(uint32_t position, const std::vector<PdxValue>& values);
+    // Holds the write lock across calls (waiting up to 2 s), so that what is read and what is inserted
+    // meanwhile are one step for other users; Unlock or closing releases it. A table opened for reading
+    // holds it through a File of its own; one on a file nobody may write needs none.
+    void Lock();
+    void Unlock();
 
 private:
     struct Block {
@@ -40,19 +45,19 @@ private:
         std::vector<uint8_t> bytes;
     };
 
+    // Puts back the journal of an interrupted insert, if one is beside the table, under the write lock.
+    void RecoverInterrupted();
     void Load();
     Error InFile(const Error& e) const;
     uint64_t BlockOffset(uint16_t number) const;
     std::vector<uint8_t> ReadBlock(uint16_t number) const;
     const uint8_t* Record(uint32_t position);
     uint32_t KeyPosition(const std::vector<uint8_t>& record);
-    void FillAutoIncrements(std::vector<uint8_t>& record, const std::vector<PdxValue>& values);
+    void FillAutoIncrements(std::vector<uint8_t>& record);
     std::vector<Write> PlanInsert(uint32_t position, const std::vector<uint8_t>& record, Header& header);
-    // Writes all or nothing; then, before the writes count as done, runs alsoWrite (the .PX of a keyed
-    // table), whose failure undoes them too.
-    void Apply(const std::vector<Write>& writes, uint64_t newSize,
-               const std::function<void()>& alsoWrite = {});
-    void WritePrimaryIndex();
+    // Writes all or nothing, through the journal, with the .PX of a keyed table rebuilt in the same step.
+    void Apply(const std::vector<Write>& writes, uint64_t newSize);
+    void WritePrimaryIndex(File& px);
 
     File FFile;
     Header FHeader;
@@ -62,7 +67,8 @@ private:
     int FCached = -1; // index into FBlocks of the cached block
     std::vector<uint8_t> FCache;
     std::string FStorage;
-    std::unique_ptr<File> FBlobFile; // the .MB, opened when a value is first read from it
+    std::unique_ptr<File> FBlobFile;   // the .MB, opened when a value is first read from it
+    std::unique_ptr<File> FLockHolder; // holds the lock for a table opened for reading (Lock)
 };
 
 } // namespace Pdx

@@ -208,16 +208,17 @@ void TPackageManager::UnloadPackage(TPackage& Package) {
             throw EPackageError("Package " + Package.FName + " is required by package " + q->FName +
                                 ": unload that first");
     FRegistrations.Forget(&Package);
-    std::exception_ptr error;
+    // The message is taken while the package is there: the error object's class may be the package's.
+    String error;
     try {
         Package.FFinalize();
     } catch (...) {
-        error = std::current_exception();
+        error = MessageOf(std::current_exception());
     }
     String name = Package.FName;
     FreeLibrary(Package.FHandle);
     FPackages.erase(it);
-    if (error) throw EPackageError("Package " + name + " did not finalize cleanly: " + MessageOf(error));
+    if (!error.empty()) throw EPackageError("Package " + name + " did not finalize cleanly: " + error);
 }
 
 } // namespace Ide

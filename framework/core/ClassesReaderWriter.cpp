@@ -623,7 +623,13 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* Prop) {
             // A published method of the root, with the event's parameters.
             String name = ReadIdent();
             const TMethodInfo* method = FRoot != nullptr ? FindMethod(FRoot->ClassType(), name) : nullptr;
-            if (method == nullptr || *method->Signature != *Prop->Signature) InvalidValue();
+            if (method == nullptr || *method->Signature != *Prop->Signature) {
+                // A handler the root does not have: an error, unless OnFindMethod lets the event go unset.
+                bool error = true;
+                if (OnFindMethod) OnFindMethod(name, error);
+                if (error) InvalidValue();
+                break;
+            }
             SetMethodProp(Instance, Prop, MethodOf(FRoot, *method));
         }
         break;

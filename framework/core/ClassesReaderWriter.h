@@ -153,6 +153,10 @@ public:
     void DefineBinaryProperty(const String& Name, const TStreamProc& ReadData, const TStreamProc& WriteData,
                               bool HasData) override;
 
+    // Asked for an event handler the root does not publish (a form previewed without its code); clearing
+    // Error leaves the event unassigned instead of failing the read.
+    std::function<void(const String& MethodName, bool& Error)> OnFindMethod;
+
     // The owner and parent of the components being created (a ReadState override attaches to the parent).
     TComponent* GetOwner() const { return FOwner; }
     TComponent* GetParent() const { return FParent; }

@@ -1,6 +1,7 @@
 // Classes: the class registry, where streams find classes by the names they store.
 //
 // Declares: RegisterClass, RegisterClasses, UnRegisterClass, UnRegisterModuleClasses, GetClass, FindClass.
+// (A unit's Register puts its components on the IDE's palette through DsgnIntf, framework/vcl/DsgnIntf.h.)
 //
 //   Classes::RegisterClasses({&TVeskMenuItem::ClassInfo, &TShadowText::ClassInfo});
 //   TClass cls = Classes::FindClass("TVeskMenuItem");   // EClassNotFound "Class TFoo not found"

@@ -83,6 +83,12 @@ void Load(TLoader& l) {
     if (module == nullptr) LoadError(l.LibraryName, SystemMessage(error));
     TEngine e;
     Bind(module, l.LibraryName, "pdx_api_version", e.ApiVersion);
+    int version = e.ApiVersion();
+    if (version != PDX_API_VERSION) {
+        FreeLibrary(module);
+        LoadError(l.LibraryName, "версия интерфейса " + SysUtils::IntToStr(version) + ", требуется " +
+                                     SysUtils::IntToStr(PDX_API_VERSION));
+    }
     Bind(module, l.LibraryName, "pdx_last_error", e.LastError);
     Bind(module, l.LibraryName, "pdx_open", e.Open);
     Bind(module, l.LibraryName, "pdx_close", e.Close);
@@ -91,12 +97,8 @@ void Load(TLoader& l) {
     Bind(module, l.LibraryName, "pdx_refresh", e.Refresh);
     Bind(module, l.LibraryName, "pdx_get_value", e.GetValue);
     Bind(module, l.LibraryName, "pdx_insert", e.Insert);
-    int version = e.ApiVersion();
-    if (version != PDX_API_VERSION) {
-        FreeLibrary(module);
-        LoadError(l.LibraryName, "версия интерфейса " + SysUtils::IntToStr(version) + ", требуется " +
-                                     SysUtils::IntToStr(PDX_API_VERSION));
-    }
+    Bind(module, l.LibraryName, "pdx_lock", e.Lock);
+    Bind(module, l.LibraryName, "pdx_unlock", e.Unlock);
     l.Module = module;
     l.Engine = e;
 }

@@ -10,8 +10,9 @@
 //   DBEngine::ReleaseEngine();
 //
 // The library is looked for in the executable's folder first, then by the system's normal search. It is
-// loaded once, by the first table that opens, and stays loaded. Every entry must be there and
-// pdx_api_version() must equal PDX_API_VERSION; otherwise opening fails with
+// loaded once, by the first table that opens, and stays loaded. pdx_api_version() must equal
+// PDX_API_VERSION (checked first, so that an older engine is named as such) and every entry must be there;
+// otherwise opening fails with
 //   "Не удается запустить ядро базы данных (%s): %s"     (the library's name, the system's reason)
 //   "Не удается запустить ядро базы данных (%s): в библиотеке нет функции %s"
 //   "Не удается запустить ядро базы данных (%s): версия интерфейса %d, требуется %d"
@@ -42,6 +43,8 @@ struct TEngine {
     decltype(&pdx_refresh) Refresh = nullptr;
     decltype(&pdx_get_value) GetValue = nullptr;
     decltype(&pdx_insert) Insert = nullptr;
+    decltype(&pdx_lock) Lock = nullptr;
+    decltype(&pdx_unlock) Unlock = nullptr;
 };
 
 // The engine, loaded if it is not yet; counts one more user. DB::EDatabaseError when it cannot be started.

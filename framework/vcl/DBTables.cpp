@@ -209,6 +209,20 @@ void TTable::InternalClose() {
     FCodePage = 0;
 }
 
+void TTable::LockTable(TLockType LockType) {
+    CheckActive();
+    if (LockType != ltWriteLock) DatabaseError("Блокировка таблицы для чтения не поддерживается", this);
+    int status = FEngine->Lock(FHandle);
+    if (status != PDX_OK) EngineError(status);
+}
+
+void TTable::UnlockTable(TLockType LockType) {
+    CheckActive();
+    if (LockType != ltWriteLock) return;
+    int status = FEngine->Unlock(FHandle);
+    if (status != PDX_OK) EngineError(status);
+}
+
 int TTable::InternalRefresh() {
     uint32_t records = 0;
     int status = FEngine->Refresh(FHandle, &records);

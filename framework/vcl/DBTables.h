@@ -15,6 +15,10 @@
 //   table->FieldByName("Level")->SetAsInteger(132);
 //   table->Post();                               // one value per field, blank where none was set
 //
+//   table->LockTable(ltWriteLock);               // waits up to 2 s for another user
+//   ... count, insert: one step for other users ...
+//   table->UnlockTable(ltWriteLock);             // Close releases it too
+//
 // The engine (pdxengine.dll, see DBEngine.h) is loaded by the first Open. The table's file is DatabaseName
 // (a folder; empty: the current one) joined with TableName. TableType ttDefault takes the kind from the
 // extension: ".db", or none (".db" is added), is Paradox; any other is refused. ttParadox takes the name as
@@ -33,6 +37,7 @@
 //   "Недостаточно памяти для работы с таблицей '%s'"                     (PDX_E_MEMORY)
 //   "Значение не может быть записано в таблицу '%s'"                     (PDX_E_VALUE)
 //   "Ошибка ядра базы данных при работе с таблицей '%s'"                 (any other status)
+//   "Блокировка таблицы для чтения не поддерживается"                    (LockTable(ltReadLock))
 // each followed, on a second line, by the engine's own detail (which names the file and the cause).
 #pragma once
 
@@ -48,6 +53,10 @@ namespace DBTables {
 using SysUtils::String;
 
 PUBLISHED_ENUM(TTableType, uint8_t, ttDefault, ttParadox, ttDBase, ttASCII)
+
+// A write lock keeps other users from writing the table (their inserts and locks wait) while it is held;
+// the engine has no read lock.
+enum TLockType : uint8_t { ltReadLock, ltWriteLock };
 
 class TTable : public DB::TDataSet {
     DECLARE_CLASS(TTable, DB::TDataSet)
@@ -71,6 +80,13 @@ public:
     String GetTablePath() const;
     // The table's code page (1251, 866...; 0 when the file has none); 0 while closed.
     int GetCodePage() const { return FCodePage; }
+
+    // The table's write lock, held from LockTable to UnlockTable or Close: other users cannot write the table
+    // meanwhile (reading goes on). Taking it twice changes nothing; a table opened for reading takes it too,
+    // and a read-only file needs none. LockTable fails with "занята другим пользователем" when another user
+    // holds it for 2 s.
+    void LockTable(TLockType LockType);
+    void UnlockTable(TLockType LockType);
 
 protected:
     void InternalOpen() override;

@@ -613,7 +613,6 @@ int TApplication::MessageBox(const String& Text, const String& Caption, UINT Fla
 PUBLISHED(TApplication, "Forms");
 
 // ==== TScreen ==============================================================================================
-
 TScreen* Screen = nullptr;
 
 TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {}
@@ -661,6 +660,52 @@ TCustomForm* TScreen::GetForm(int Index) const {
 }
 
 PUBLISHED(TScreen, "Forms");
+
+// ==== Task windows =========================================================================================
+
+namespace {
+
+struct TTaskWindowSearch {
+    HWND ActiveWindow;
+    std::vector<HWND>* Windows;
+    bool Failed;
+};
+
+// Collects the windows to disable; no exception may cross the system's enumeration.
+BOOL CALLBACK CollectTaskWindow(HWND Window, LPARAM Param) {
+    auto* search = reinterpret_cast<TTaskWindowSearch*>(Param);
+    if (Window != search->ActiveWindow && IsWindowVisible(Window) && IsWindowEnabled(Window)) {
+        try {
+            search->Windows->push_back(Window);
+        } catch (...) {
+            search->Failed = true;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+} // namespace
+
+TTaskWindowList::~TTaskWindowList() {
+    EnableTaskWindows(*this);
+}
+
+TTaskWindowList DisableTaskWindows(HWND ActiveWindow) {
+    TTaskWindowList list;
+    TTaskWindowSearch search{ActiveWindow, &list.FWindows, false};
+    EnumThreadWindows(GetCurrentThreadId(), CollectTaskWindow, reinterpret_cast<LPARAM>(&search));
+    if (search.Failed) throw SysUtils::EOutOfMemory("Out of memory");
+    for (HWND window : list.FWindows)
+        EnableWindow(window, FALSE);
+    return list;
+}
+
+void EnableTaskWindows(TTaskWindowList& WindowList) {
+    for (HWND window : WindowList.FWindows)
+        if (IsWindow(window)) EnableWindow(window, TRUE);
+    WindowList.FWindows.clear();
+}
 
 // ==== Unit initialisation ==================================================================================
 

@@ -4,7 +4,8 @@
 // form style, position, client size, icon, menu bar, OnCreate/OnShow/OnHide/OnClose/OnCloseQuery, Close),
 // their enumerations, TApplication with its global instance Application (title, the hidden application
 // window, CreateForm, Run, ProcessMessages, Terminate, HandleException, MessageBox, OnException), and TScreen
-// with its global instance Screen (the cursor table, the active form, the forms).
+// with its global instance Screen (the cursor table, the active form, the forms); and for modal runs of
+// system dialogs, DisableTaskWindows and EnableTaskWindows with their TTaskWindowList.
 //
 // A program:
 //
@@ -45,6 +46,7 @@
 #include <map>
 
 #include <string_view>
+#include <vector>
 
 namespace Forms {
 
@@ -309,5 +311,35 @@ extern TScreen* Screen;
 
 // The "." rule of ShowException, on its own: Message with "." appended where the rule says so.
 String ExceptionMessageText(const String& Message);
+
+// ---- Task windows: what a modal run of a system dialog turns off -----------------------------------------
+//
+//   Forms::TTaskWindowList disabled = Forms::DisableTaskWindows(nullptr);
+//   BOOL ok = PageSetupDlgW(&psd);              // the user cannot reach the program's other windows
+//   Forms::EnableTaskWindows(disabled);
+//
+// The windows DisableTaskWindows disabled. EnableTaskWindows enables them again; so does the destructor when
+// nobody did, so that the windows come back also when the modal run ends with an exception.
+class TTaskWindowList {
+public:
+    TTaskWindowList() = default;
+    TTaskWindowList(TTaskWindowList&& Other) noexcept : FWindows(std::move(Other.FWindows)) {
+        Other.FWindows.clear();
+    }
+    TTaskWindowList& operator=(TTaskWindowList&&) = delete;
+    ~TTaskWindowList();
+    const std::vector<HWND>& Windows() const { return FWindows; }
+
+private:
+    friend TTaskWindowList DisableTaskWindows(HWND ActiveWindow);
+    friend void EnableTaskWindows(TTaskWindowList& WindowList);
+    std::vector<HWND> FWindows;
+};
+
+// Disables every visible and enabled top-level window of this thread except ActiveWindow (none: pass
+// nullptr) and returns them. Windows that were disabled already are not in the list and stay disabled.
+TTaskWindowList DisableTaskWindows(HWND ActiveWindow);
+// Enables the windows of the list that still exist and empties it; a second call does nothing.
+void EnableTaskWindows(TTaskWindowList& WindowList);
 
 } // namespace Forms

@@ -3,11 +3,14 @@
 
 #include "framework/core/ClassesReaderWriter.h"
 #include "framework/core/ClassesRegistry.h"
+#include "framework/core/SysUtilsPackages.h"
 
 #include <exception>
 #include <string>
 
 namespace SysInit {
+
+using SysUtils::String;
 
 namespace {
 
@@ -54,6 +57,25 @@ void TPackageUnits::Finalize() {
         }
     }
     if (first) std::rethrow_exception(first);
+}
+
+namespace {
+
+void CallEntry(HMODULE Module, const char* Name) {
+    auto* entry = reinterpret_cast<void*>(GetProcAddress(Module, Name));
+    if (entry == nullptr)
+        throw SysUtils::EPackageError(String("The module is not a package: it has no ") + Name);
+    reinterpret_cast<void (*)()>(entry)();
+}
+
+} // namespace
+
+void InitializePackage(HMODULE Module) {
+    CallEntry(Module, "Initialize");
+}
+
+void FinalizePackage(HMODULE Module) {
+    CallEntry(Module, "Finalize");
 }
 
 HMODULE LoadResourceModule(HMODULE Module) {

@@ -3,7 +3,8 @@
 // Declares: TPackageUnitEntry and TPackageInfoTable (what a package's @GetPackageInfoTable returns: its
 // units' initialization and finalization entries in initialization order), TPackageUnits (a package's units
 // and how far they are initialised: its Initialize and Finalize), PackageMain (the package's DllMain) and
-// LoadResourceModule (the language resource module of a module).
+// InitializePackage / FinalizePackage (what a program linking a package calls) and LoadResourceModule (the
+// language resource module of a module).
 //
 // The frame (cmake/Packages.cmake) writes each package's entries from its declaration:
 //
@@ -74,6 +75,11 @@ private:
 // beside it. Unloading: the units are finalised if Finalize was not called, the package's classes leave the
 // class registry, the module is unregistered and the language module freed.
 BOOL PackageMain(TPackageUnits& Units, HINSTANCE Instance, DWORD Reason, LPVOID Reserved);
+
+// What a program that links a package (a test, an application on run-time packages) does before and after
+// using it: the package's Initialize and Finalize. SysUtils::EPackageError when Module has no such entry.
+void InitializePackage(HMODULE Module);
+void FinalizePackage(HMODULE Module);
 
 // The language resource module of Module: the file beside it with the module's name and, as extension, the
 // three-letter abbreviation of the user's language ("ENU", "RUS"), or else its first two letters ("EN"),

@@ -1,7 +1,8 @@
 // WinHandles: RAII guards for the Win32 handles the framework's Windows layer uses.
 //
-// Declares: TGdiObject<T, Owned> (TGdiObjectHandle views), TDeviceContext pairings (TWindowDC, TMemoryDC,
-// TPaintDC), TSelectObject, TSaveDC, TGlobalMemory.
+// Declares: THandleT<T, Free> and its GDI form TGdiObjectT<T, Owned> (TBrush, TPen, TFontHandle,
+// TBitmapHandle, TRegion and their views), TEnhMetafileHandle, TIconHandle, the device-context pairings
+// (TWindowDC, TMemoryDC, TPaintDC), TSelectObject, TSaveDC, TGlobalMemory.
 //
 // Every handle type has an owning form, which frees the handle in its destructor, and a view form, which
 // never does; a DC the system hands us (WM_PAINT, WM_DRAWITEM) is always wrapped as a view. Each acquire has
@@ -30,33 +31,48 @@ template <class H> H Check(H handle, const char* what) {
     return handle;
 }
 
-// A GDI object (pen, brush, font, bitmap, region): owned (DeleteObject on destruction) or viewed.
-template <class T, bool Owned> class TGdiObjectT {
+namespace Detail {
+inline void DeleteGdiObject(HGDIOBJ handle) {
+    DeleteObject(handle);
+}
+inline void DeleteEnhancedMetafile(HENHMETAFILE handle) {
+    DeleteEnhMetaFile(handle);
+}
+inline void DestroyIconHandle(HICON handle) {
+    DestroyIcon(handle);
+}
+} // namespace Detail
+
+// A handle freed by Free on destruction (and on Reset), or only viewed when Free is null.
+template <class T, auto Free> class THandleT {
 public:
-    TGdiObjectT() = default;
-    explicit TGdiObjectT(T handle) : FHandle(handle) {}
-    TGdiObjectT(const TGdiObjectT&) = delete;
-    TGdiObjectT& operator=(const TGdiObjectT&) = delete;
-    TGdiObjectT(TGdiObjectT&& other) noexcept : FHandle(std::exchange(other.FHandle, nullptr)) {}
-    TGdiObjectT& operator=(TGdiObjectT&& other) noexcept {
+    THandleT() = default;
+    explicit THandleT(T handle) : FHandle(handle) {}
+    THandleT(const THandleT&) = delete;
+    THandleT& operator=(const THandleT&) = delete;
+    THandleT(THandleT&& other) noexcept : FHandle(std::exchange(other.FHandle, nullptr)) {}
+    THandleT& operator=(THandleT&& other) noexcept {
         if (this != &other) Reset(std::exchange(other.FHandle, nullptr));
         return *this;
     }
-    ~TGdiObjectT() { Reset(); }
+    ~THandleT() { Reset(); }
 
     T Get() const { return FHandle; }
     operator T() const { return FHandle; }
     explicit operator bool() const { return FHandle != nullptr; }
     T Release() { return std::exchange(FHandle, nullptr); }
     void Reset(T handle = nullptr) {
-        if constexpr (Owned)
-            if (FHandle) DeleteObject(FHandle);
+        if constexpr (Free != nullptr)
+            if (FHandle && FHandle != handle) Free(FHandle);
         FHandle = handle;
     }
 
 private:
     T FHandle = nullptr;
 };
+
+// A GDI object (pen, brush, font, bitmap, region): owned (DeleteObject on destruction) or viewed.
+template <class T, bool Owned> using TGdiObjectT = THandleT<T, Owned ? &Detail::DeleteGdiObject : nullptr>;
 
 using TBrush = TGdiObjectT<HBRUSH, true>;
 using TPen = TGdiObjectT<HPEN, true>;
@@ -66,6 +82,8 @@ using TRegion = TGdiObjectT<HRGN, true>;
 using TBrushView = TGdiObjectT<HBRUSH, false>;
 using TFontView = TGdiObjectT<HFONT, false>;
 using TBitmapView = TGdiObjectT<HBITMAP, false>;
+using TEnhMetafileHandle = THandleT<HENHMETAFILE, &Detail::DeleteEnhancedMetafile>;
+using TIconHandle = THandleT<HICON, &Detail::DestroyIconHandle>;
 
 // GetDC/ReleaseDC (a window's client DC, or the screen's with hwnd null).
 class TWindowDC {

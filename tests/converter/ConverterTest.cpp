@@ -93,6 +93,7 @@ struct RunResult {
     bool closed = false; // the form closed itself
     String patternDir;
     bool updateTimerEnabled = false, closeTimerEnabled = false;
+    bool finished = false; // what the program's exit code tells
     String label;
 };
 
@@ -136,6 +137,7 @@ RunResult RunConverter(const String& folder) {
     result.updateTimerEnabled = form->UpdateTimer->GetEnabled();
     result.closeTimerEnabled = form->CloseTimer->GetEnabled();
     result.label = form->PatternName->GetCaption();
+    result.finished = form->GetRunFinished();
     return result;
 }
 
@@ -214,6 +216,7 @@ TEST_F(ConverterTest, OnlyThe43RecordTableGetsTheStyleAndASecondRunChangesNothin
     RunResult run = RunConverter(dir.Utf8());
     EXPECT_TRUE(run.boxes.empty());
     EXPECT_TRUE(run.closed);
+    EXPECT_TRUE(run.finished);
     EXPECT_EQ(run.patternDir, dir.Utf8() + "\\");
     ASSERT_EQ(run.steps.size(), 2u);
     EXPECT_EQ(run.steps[0], (std::pair<String, int>("", 0)));
@@ -315,6 +318,7 @@ TEST_F(ConverterTest, MissingFieldStopsTheRunAndKeepsEarlierConversions) {
     EXPECT_TRUE(run.boxes[0].StopIcon);
     EXPECT_TRUE(run.boxes[0].HasOk);
     EXPECT_FALSE(run.closed) << "the window stays open after an error";
+    EXPECT_FALSE(run.finished);
     EXPECT_FALSE(run.updateTimerEnabled);
     EXPECT_FALSE(run.closeTimerEnabled);
     EXPECT_EQ(run.label, "nofield.db");

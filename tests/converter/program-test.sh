@@ -1,16 +1,12 @@
 #!/usr/bin/env bash
 # ostrel.exe as shipped, started under Wine WITHOUT an argument from a folder that holds it, its engine and
 # two template tables (42 and 43 records): it must find the tables in its own folder, convert the 43-record
-# one, close its window by itself (so that the process ends) and leave a table that pxlib reads: 44 records,
-# the new style record the next-to-last with the Cyrillic name intact. About three seconds of real pauses.
+# one, close its window by itself (so that the process ends) with exit code 0 (the run finished) and leave a
+# table that pxlib reads: 44 records, the new style record the next-to-last with the Cyrillic name intact.
+# About three seconds of real pauses.
 set -euo pipefail
 bin=$1 host=$2 work=$3 wine_run=$4
-rm -rf "$work"
-mkdir -p "$work"
-cp "$bin/ostrel.exe" "$bin/pdxengine.dll" "$work/"
-for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
-  [ -f "$bin/$dll" ] && cp "$bin/$dll" "$work/"
-done
+"$(dirname "$0")/copy-program.sh" "$bin" "$work"
 "$host/pxfixture" template "$work/styles42.db" 42 --codepage 1251
 "$host/pxfixture" template "$work/styles43.db" 43 --codepage 1251
 before42=$("$host/pxfixture" dump "$work/styles42.db")

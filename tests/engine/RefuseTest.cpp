@@ -162,6 +162,7 @@ TEST(EngineRefuse, CountsPositionsAndReadOnlyTables) {
         ASSERT_EQ(r.OpenStatus(), PDX_OK) << r.Error();
         EXPECT_EQ(r.Refresh(), 43u);
         EXPECT_EQ(r.Insert(43, StyleValues(1, "x")), PDX_E_READONLY);
+        EXPECT_EQ(pdx_lock(r.Get()), PDX_OK) << "nobody may write it: there is nothing to lock";
     }
     EXPECT_TRUE(ReadAll(path) == original);
 }

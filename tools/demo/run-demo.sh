@@ -65,3 +65,12 @@ else
   printf '%s\n' "$theirs" | tr '\t' '\n' | sed 's/^/  /'
 fi
 [ -f "$out/ostrel-window.png" ] && echo && echo "Screenshot of the progress window: $out/ostrel-window.png"
+
+# ---- The page setup dialog (tessip): pagesetup.exe shows the dialog of a TPageDialog, saves its picture
+# for the README (docs/images/pagesetup-dialog.png) and presses OK; then what came back.
+echo
+echo "Running pagesetup.exe: the page setup dialog of a new TPageDialog, its picture taken, then OK pressed..."
+shot="$root/docs/images/pagesetup-dialog.png"
+"$root/tools/wine/wine-run.sh" "$win/pagesetup.exe" --shot "$(winepath -w "$shot" 2>/dev/null)" --ok |
+  tr -d '\r' | sed 's/^/  /'
+echo "Picture of the page setup dialog: $shot"

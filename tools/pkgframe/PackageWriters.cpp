@@ -82,8 +82,8 @@ void WriteEntries(const TPackageDecl& Decl, const std::string& CppPath) {
     s << "};\nconstinit SysInit::TPackageUnits Package(Units);\n\n"
       << "// Every exported entity named here once: a declaration that names something the units do not have "
          "does\n"
-      << "// not compile, and the type information of enumerations and sets is emitted where the exports are "
-         "found.\n"
+      << "// not compile, and what is inline (type information, short methods) is emitted where the exports "
+         "are found.\n"
       << "[[gnu::used]] const void* const ExportedData[] = {\n";
     for (const TUnitDecl& u : Decl.Units) {
         for (const std::string& c : u.Classes)
@@ -110,8 +110,7 @@ void WriteEntries(const TPackageDecl& Decl, const std::string& CppPath) {
             else if (method == "Destroy")
                 s << "static_assert(std::has_virtual_destructor_v<" << c << ">);\n";
             else
-                s << "[[maybe_unused]] constexpr auto Method" << n++ << " = &" << c << "::" << method
-                  << ";\n";
+                s << "[[gnu::used]] const auto Method" << n++ << " = &" << c << "::" << method << ";\n";
         }
     }
     s << "\n} // namespace\n\n"

@@ -151,7 +151,9 @@ void Dump(const std::string& path, FILE* out) {
             if (k > 0) line += '\t';
             line += fld.px_fname;
             line += '=';
-            if (AllZero(p, fld.px_flen)) {
+            // Blank: all zero, or an alpha value whose first byte is zero (other programs leave bytes of an
+            // older value after it).
+            if (AllZero(p, fld.px_flen) || (fld.px_ftype == pxfAlpha && p[0] == 0)) {
                 line += "NULL";
                 continue;
             }

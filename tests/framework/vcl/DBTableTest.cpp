@@ -152,7 +152,7 @@ TEST(DBTable, EngineThatCannotBeStartedIsAClearError) {
     // An engine of another interface version.
     DBEngine::SetEngineLibraryName(DB_OLD_ENGINE);
     EXPECT_EQ(ErrorOf([&] { table.Open(); }),
-              "Не удается запустить ядро базы данных (" DB_OLD_ENGINE "): версия интерфейса 0, требуется 1");
+              "Не удается запустить ядро базы данных (" DB_OLD_ENGINE "): версия интерфейса 0, требуется 2");
     EXPECT_FALSE(DBEngine::EngineLoaded());
 #endif
 }
@@ -506,6 +506,42 @@ TEST(DBTable, TwoComponentsShareOneTable) {
     b.Table.Last();
     b.Table.Prior();
     EXPECT_EQ(b.Table.FieldByName("Name")->GetAsString(), "Тип позиции");
+}
+
+// The write lock over the engine's: while one component holds it the other's lock and post wait 2 s and
+// fail, leaving the record to be posted again; the holder counts and inserts as one step; Close releases it.
+TEST(DBTable, LockTableMakesCountAndInsertOneStep) {
+    TTempFolder dir;
+    dir.Copy(Fixture("template43_866.db"), "t.db");
+    TOpenTable a(dir.Path(), "t.db"), b(dir.Path(), "t.db");
+    EXPECT_NE(ErrorOf([&] { a.Table.LockTable(ltWriteLock); }), "") << "closed";
+    a.Table.Open();
+    b.Table.Open();
+    a.Table.LockTable(ltWriteLock);
+    a.Table.LockTable(ltWriteLock);
+    EXPECT_EQ(ErrorOf([&] { a.Table.LockTable(ltReadLock); }),
+              "Table: Блокировка таблицы для чтения не поддерживается");
+    EXPECT_EQ(FirstLine(ErrorOf([&] { b.Table.LockTable(ltWriteLock); })),
+              "Table: Таблица 't.db' занята другим пользователем");
+    b.Table.Last();
+    b.Table.Insert();
+    SetStyleRecord(b.Table);
+    EXPECT_EQ(FirstLine(ErrorOf([&] { b.Table.Post(); })),
+              "Table: Таблица 't.db' занята другим пользователем");
+    EXPECT_EQ(b.Table.GetState(), dsInsert);
+    a.Table.Last();
+    a.Table.Insert();
+    SetStyleRecord(a.Table);
+    a.Table.Post();
+    a.Table.UnlockTable(ltWriteLock);
+    a.Table.UnlockTable(ltWriteLock);
+    b.Table.LockTable(ltWriteLock);
+    b.Table.Post();
+    b.Table.Close();
+    a.Table.LockTable(ltWriteLock); // b's Close released it
+    a.Table.First();
+    EXPECT_EQ(a.Table.GetRecordCount(), 45);
+    a.Table.Close();
 }
 
 namespace DBTableTestUnit {

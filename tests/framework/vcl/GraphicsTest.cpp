@@ -25,6 +25,15 @@ void WarmUp() {
     TDib dib(4, 4);
 }
 
+// Counts the OnChanging and OnChange calls of what it is bound to.
+struct TCounter : System::TObject {
+    int Changing = 0, Changed = 0;
+    void CountChanging(System::TObject*) { ++Changing; }
+    void CountChanged(System::TObject*) { ++Changed; }
+    Classes::TNotifyEvent OnChanging() { return Classes::TNotifyEvent::Bind<&TCounter::CountChanging>(this); }
+    Classes::TNotifyEvent OnChange() { return Classes::TNotifyEvent::Bind<&TCounter::CountChanged>(this); }
+};
+
 } // namespace
 
 TEST(Graphics, SystemColoursResolveToTheSystemsValuesAndHaveIdentifiers) {
@@ -87,15 +96,10 @@ TEST(Font, AssignSharesTheHandleAndAChangeGivesTheChangedFontItsOwn) {
     WarmUp();
     int base = TestSupport::LiveGdiObjects();
     {
-        int changes = 0;
-        class TCounter : public System::TObject {
-        public:
-            int* N;
-            void Changed(System::TObject*) { ++*N; }
-        } counter;
-        counter.N = &changes;
+        TCounter counter;
+        int& changes = counter.Changed;
         TFont a, b;
-        b.OnChange = Classes::TNotifyEvent::Bind<&TCounter::Changed>(&counter);
+        b.OnChange = counter.OnChange();
         a.SetHeight(-20);
         HFONT ha = a.GetHandle();
         b.Assign(&a);
@@ -237,17 +241,6 @@ TEST(Icon, ReadsIcoBytesAndTheProgramsIconResource) {
     EXPECT_EQ(icon.GetData(), file);
     EXPECT_EQ(icon.GetWidth(), 32);
     EXPECT_EQ(icon.GetHeight(), 32);
-    // Drawn: the centre red, the body blue, the frame yellow, the masked corner leaves the background.
-    {
-        TDib dib(32, 32, RGB(10, 20, 30));
-        ASSERT_TRUE(DrawIconEx(dib.DC(), 0, 0, icon.GetHandle(), 32, 32, 0, nullptr, DI_NORMAL));
-        EXPECT_EQ(dib.Pixel(16, 16), RGB(255, 0, 0));
-        EXPECT_EQ(dib.Pixel(4, 4), RGB(0, 0, 255));
-        EXPECT_EQ(dib.Pixel(0, 31), RGB(255, 255, 0));
-        EXPECT_EQ(dib.Pixel(31, 5), RGB(255, 255, 0));
-        EXPECT_EQ(dib.Pixel(0, 0), RGB(10, 20, 30));
-        EXPECT_EQ(dib.Pixel(1, 1), RGB(10, 20, 30));
-    }
     // Copies and streams keep the bytes.
     TIcon copy;
     copy.Assign(&icon);
@@ -271,4 +264,174 @@ TEST(Icon, ReadsIcoBytesAndTheProgramsIconResource) {
     // The form stream's Icon.Data holds the same file.
     auto form = std::unique_ptr<TVclTestForm>(Forms::TCustomForm::Create<TVclTestForm>(nullptr));
     EXPECT_EQ(form->GetIcon()->GetData(), file);
+}
+
+TEST(Font, SetHandleTakesTheFontWithEverythingItWasMadeWith) {
+    WarmUp();
+    int base = TestSupport::LiveGdiObjects();
+    {
+        // A rotated bold italic face, as the side bar's caption font is made.
+        HFONT bar =
+            CreateFontW(-20, 0, 900, 900, FW_BOLD, TRUE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS, L"Arial");
+        TFont f;
+        TCounter counter;
+        f.OnChange = counter.OnChange();
+        f.SetHandle(bar);
+        EXPECT_EQ(counter.Changed, 1);
+        EXPECT_EQ(f.GetHandle(), bar);
+        EXPECT_EQ(f.GetName(), "Arial");
+        EXPECT_EQ(f.GetHeight(), -20);
+        EXPECT_EQ(f.GetStyle(), TFontStyles({fsBold, fsItalic}));
+        EXPECT_EQ(f.GetPitch(), fpVariable);
+        EXPECT_EQ(f.GetCharset(), DEFAULT_CHARSET);
+        // Drawn through a canvas, the text runs upwards: its ink is taller than wide.
+        {
+            TDib dib(60, 120, RGB(255, 255, 255));
+            TCanvas c;
+            c.SetHandle(dib.DC());
+            c.SetFont(&f);
+            c.GetBrush()->SetStyle(bsClear);
+            c.TextOut(20, 110, "Menu");
+            RECT ink{60, 120, 0, 0};
+            for (int y = 0; y < 120; ++y)
+                for (int x = 0; x < 60; ++x)
+                    if (dib.Pixel(x, y) != RGB(255, 255, 255))
+                        ink = {std::min<LONG>(ink.left, x), std::min<LONG>(ink.top, y),
+                               std::max<LONG>(ink.right, x), std::max<LONG>(ink.bottom, y)};
+            EXPECT_GT(ink.bottom - ink.top, 2 * (ink.right - ink.left));
+        }
+        // A variant for other letters keeps the escapement.
+        HFONT ru = f.GetHandleFor(u"Меню");
+        LOGFONTW lf{};
+        GetObjectW(ru, sizeof(lf), &lf);
+        EXPECT_EQ(lf.lfEscapement, 900);
+        // A change of a property makes a font of the properties; the taken handle is deleted.
+        f.SetSize(12);
+        EXPECT_NE(f.GetHandle(), bar);
+        EXPECT_EQ(GetObjectType(bar), 0u);
+        GetObjectW(f.GetHandle(), sizeof(lf), &lf);
+        EXPECT_EQ(lf.lfEscapement, 0);
+        EXPECT_EQ(std::wstring(lf.lfFaceName), L"Arial");
+        // Something that is not a font stays the caller's.
+        WinHandles::TBrush brush(CreateSolidBrush(0));
+        EXPECT_THROW(f.SetHandle(reinterpret_cast<HFONT>(brush.Get())), EInvalidGraphicOperation);
+        EXPECT_EQ(GetObjectType(brush), DWORD(OBJ_BRUSH));
+        f.SetHandle(nullptr);
+        EXPECT_EQ(f.GetHeight(), -16);
+    }
+    EXPECT_EQ(TestSupport::LiveGdiObjects(), base);
+}
+
+TEST(Canvas, ShapesPixelsPenModesCopyRectAndTextRect) {
+    TDib dib(40, 40, RGB(255, 255, 255));
+    HDC dc = dib.DC();
+    int rop0 = GetROP2(dc);
+    TCounter counter;
+    {
+        TCanvas c;
+        c.OnChanging = counter.OnChanging();
+        c.OnChange = counter.OnChange();
+        c.SetHandle(dc);
+        // RoundRect: the corners are cut, the middle of each side is pen, inside is brush.
+        c.GetPen()->SetColor(clBlue);
+        c.GetBrush()->SetColor(clYellow);
+        c.RoundRect(0, 0, 20, 20, 10, 10);
+        EXPECT_EQ(dib.Pixel(0, 0), RGB(255, 255, 255));
+        EXPECT_EQ(dib.Pixel(10, 0), RGB(0, 0, 255));
+        EXPECT_EQ(dib.Pixel(19, 10), RGB(0, 0, 255));
+        EXPECT_EQ(dib.Pixel(10, 10), RGB(255, 255, 0));
+        EXPECT_EQ(dib.Pixel(1, 1), RGB(255, 255, 255));
+        // Ellipse in the square (20, 0)-(40, 20).
+        c.Ellipse(20, 0, 40, 20);
+        EXPECT_EQ(dib.Pixel(30, 10), RGB(255, 255, 0));
+        EXPECT_EQ(dib.Pixel(21, 1), RGB(255, 255, 255));
+        EXPECT_EQ(dib.Pixel(30, 0), RGB(0, 0, 255));
+        // Pixels, in and outside the DC's picture.
+        c.SetPixel(5, 30, clFuchsia);
+        EXPECT_EQ(c.GetPixel(5, 30), clFuchsia);
+        EXPECT_EQ(c.GetPixel(500, 30), -1);
+        EXPECT_EQ(c.GetPixel(6, 30), clWhite);
+        // Pen modes: XOR of red over white is aqua, over it again white; Not inverts whatever is there.
+        c.GetPen()->SetColor(clRed);
+        c.GetPen()->SetMode(pmXor);
+        c.MoveTo(0, 25), c.LineTo(10, 25);
+        EXPECT_EQ(dib.Pixel(3, 25), RGB(0, 255, 255));
+        c.MoveTo(0, 25), c.LineTo(10, 25);
+        EXPECT_EQ(dib.Pixel(3, 25), RGB(255, 255, 255));
+        c.GetPen()->SetMode(pmNot);
+        c.MoveTo(0, 26), c.LineTo(10, 26);
+        EXPECT_EQ(dib.Pixel(3, 26), RGB(0, 0, 0));
+        c.GetPen()->SetMode(pmCopy);
+        // CopyRect: the source scaled, with the copy mode; the brush for pattern operations.
+        TDib src(2, 1);
+        SetPixel(src.DC(), 0, 0, RGB(255, 0, 0));
+        SetPixel(src.DC(), 1, 0, RGB(0, 255, 0));
+        TCanvas from;
+        from.SetHandle(src.DC());
+        c.CopyRect(Rect(0, 32, 8, 36), &from, Rect(0, 0, 2, 1));
+        EXPECT_EQ(dib.Count(Rect(0, 32, 4, 36), RGB(255, 0, 0)), 16);
+        EXPECT_EQ(dib.Count(Rect(4, 32, 8, 36), RGB(0, 255, 0)), 16);
+        c.SetCopyMode(cmMergeCopy); // source AND brush (yellow)
+        c.CopyRect(Rect(8, 32, 10, 33), &from, Rect(0, 0, 2, 1));
+        EXPECT_EQ(dib.Pixel(8, 32), RGB(255, 0, 0));
+        EXPECT_EQ(dib.Pixel(9, 32), RGB(0, 255, 0));
+        c.GetBrush()->SetColor(clBlue);
+        c.CopyRect(Rect(8, 33, 10, 34), &from, Rect(0, 0, 2, 1));
+        EXPECT_EQ(dib.Pixel(8, 33), RGB(0, 0, 0));
+        c.SetCopyMode(cmNotSrcCopy);
+        c.CopyRect(Rect(10, 32, 12, 33), &from, Rect(0, 0, 2, 1));
+        EXPECT_EQ(dib.Pixel(10, 32), RGB(0, 255, 255));
+        // TextRect: clipped to the rectangle, which a solid brush fills.
+        c.GetBrush()->SetColor(clLime);
+        c.GetFont()->SetColor(clBlack);
+        c.TextRect(Rect(20, 24, 30, 30), 22, 22, "WWWWWW");
+        EXPECT_EQ(dib.Count(Rect(20, 24, 30, 30), RGB(0, 255, 0)) + dib.Count(Rect(20, 24, 30, 30), 0), 60);
+        EXPECT_GT(dib.Count(Rect(20, 24, 30, 30), 0), 0);
+        EXPECT_EQ(dib.Count(Rect(30, 20, 40, 40), 0), 0);
+        EXPECT_EQ(dib.Count(Rect(20, 20, 30, 24), 0), 0);
+        EXPECT_EQ(counter.Changing, 11); // every call above that draws, once
+        EXPECT_EQ(counter.Changed, 11);
+    }
+    EXPECT_EQ(GetROP2(dc), rop0); // the DC's raster operation is put back
+}
+
+TEST(Icon, TakesAHandleDrawsScaledAndRefusesASize) {
+    TIcon file;
+    file.LoadFromResourceName(GetModuleHandleW(nullptr), "VCLTESTICON");
+    TIcon icon;
+    HICON h = CopyIcon(file.GetHandle());
+    icon.SetHandle(h);
+    EXPECT_EQ(icon.GetHandle(), h);
+    EXPECT_EQ(icon.GetWidth(), 32);
+    EXPECT_THROW(icon.SetWidth(16), EInvalidGraphicOperation);
+    // Its bytes are an .ico file of one 32-bit image that draws as the original.
+    TIcon back;
+    Classes::TMemoryStream m;
+    icon.SaveToStream(m);
+    m.SetPosition(0);
+    back.LoadFromStream(m);
+    TDib dib(96, 32, RGB(10, 20, 30));
+    TCanvas c;
+    c.SetHandle(dib.DC());
+    c.Draw(0, 0, &back);
+    c.StretchDraw(Rect(32, 0, 48, 16), &icon); // half size
+    // The centre red, the body blue, the frame yellow, the masked corner leaves the background.
+    EXPECT_EQ(dib.Pixel(16, 16), RGB(255, 0, 0));
+    EXPECT_EQ(dib.Pixel(4, 4), RGB(0, 0, 255));
+    EXPECT_EQ(dib.Pixel(0, 31), RGB(255, 255, 0));
+    EXPECT_EQ(dib.Pixel(0, 0), RGB(10, 20, 30));
+    EXPECT_EQ(dib.Pixel(1, 1), RGB(10, 20, 30));
+    EXPECT_EQ(dib.Pixel(40, 8), RGB(255, 0, 0));
+    EXPECT_EQ(dib.Pixel(34, 2), RGB(0, 0, 255));
+    EXPECT_EQ(dib.Pixel(47, 8), RGB(255, 255, 0));
+    EXPECT_EQ(dib.Pixel(40, 20), RGB(10, 20, 30));
+    // Not an icon: refused, and the icon keeps what it had.
+    WinHandles::TBrush brush(CreateSolidBrush(0));
+    EXPECT_THROW(icon.SetHandle(reinterpret_cast<HICON>(brush.Get())), EInvalidGraphic);
+    EXPECT_EQ(icon.GetHandle(), h);
+    HICON given = icon.ReleaseHandle();
+    EXPECT_EQ(given, h);
+    EXPECT_NE(icon.GetHandle(), h); // made again from the bytes
+    DestroyIcon(given);
 }

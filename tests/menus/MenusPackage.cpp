@@ -1,0 +1,6 @@
+// The menus tests link the package: it is initialised before them (its classes known to streams, its
+// cursor in Screen's table) and finalised after them.
+#include "tests/support/PackageTest.h"
+
+[[maybe_unused]] static testing::Environment* const LinkedPackage =
+    testing::AddGlobalTestEnvironment(new PackageTest::TLinkedPackage(L"VeskMenus.dll"));
