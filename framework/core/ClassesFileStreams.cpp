@@ -20,17 +20,7 @@ namespace {
 
 #ifdef _WIN32
 String SystemReason(DWORD code) {
-    wchar_t* text = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                 FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    String reason;
-    if (n != 0 && text) {
-        reason = SysUtils::Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text), n));
-        LocalFree(text);
-    }
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == '.'))
-        reason.pop_back();
+    String reason = SysUtils::SysErrorMessage(code);
     return reason.empty() ? "system error " + SysUtils::IntToStr(code) : reason;
 }
 

@@ -8,8 +8,8 @@
 // "PACKAGEINFO", little-endian: uint32 flags; int32 required count, each an uint8 hash and a zero-terminated
 // name; int32 contained count, each an uint8 unit flags, an uint8 hash and a zero-terminated name, the
 // package itself first. The hash is the low byte of the ELF hash of the upper-case name. Worked example,
-// Ferrolin: 02 00 00 40 | 01 00 00 00 | 14 "vcl30" 00 | 03 00 00 00 | 01 hash "Ferrolin" 00 | 02 hash
-// "MasterFileSetting" 00 | 14 hash "SysInit" 00.
+// Ferrolin (60 bytes): 02 00 00 40 | 01 00 00 00 | 60 "vcl30" 00 | 03 00 00 00 | 01 7E "Ferrolin" 00 |
+// 02 07 "MasterFileSetting" 00 | 14 B4 "SysInit" 00.
 // "PACKAGEOPTIONS": zero-terminated UTF-16 strings "Name=Value", ended by an empty one.
 // "DESCRIPTION": one zero-terminated UTF-16 string.
 // The readers check every byte: EPackageError "<What> is damaged: <why>" for what is not as above.

@@ -27,17 +27,7 @@ std::wstring Wide(const String& s) {
 
 // The system's text for an error code, without the line break it ends with.
 String SystemMessage(DWORD code) {
-    wchar_t* text = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                 FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    String msg;
-    if (n != 0 && text != nullptr) {
-        msg = SysUtils::Utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text), n));
-        LocalFree(text);
-    }
-    msg = SysUtils::TrimRight(msg);
-    if (!msg.empty() && msg.back() == '.') msg.pop_back();
+    String msg = SysUtils::SysErrorMessage(code);
     String codeText = "код " + SysUtils::IntToStr(int64_t(code));
     return msg.empty() ? codeText : msg + " (" + codeText + ")";
 }
