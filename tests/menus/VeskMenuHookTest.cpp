@@ -216,6 +216,40 @@ TEST(VeskMenuHook, InactiveComponentsLeaveDrawingToTheSystemButRouteCommands) {
     EXPECT_EQ(CurrentPopupHandle, f.Popup->GetHandle());
 }
 
+TEST(VeskMenuHook, ShortcutKeysAndHelpOfPopupsAreRoutedByTheComponent) {
+    TMenuForm f;
+    f.Form->Show();
+    f.Link(f.PopupItem, "P1");
+    f.PopupItem->SetShortCut(Menus::ShortCut('K', {Menus::ssCtrl}));
+    f.PopupItem->SetHelpContext(77);
+    TLog log;
+    f.PopupItem->SetOnClick(Classes::TNotifyEvent::Bind<&TLog::Click>(&log));
+    BYTE keys[256] = {};
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    EXPECT_EQ(Send(*f.Form, WM_KEYDOWN, 'K', 0), 0);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(log.Events, std::vector<String>{"click Cut1"});
+    // Help on a popup entry: its context, through the application (the active form has no help button).
+    struct THelp : System::TObject {
+        std::vector<std::pair<UINT, int>> Asked;
+        bool Help(UINT Command, int Data, bool& CallHelp) {
+            Asked.push_back({Command, Data});
+            CallHelp = false;
+            return true;
+        }
+    } help;
+    Forms::Application->SetOnHelp(Forms::THelpEvent::Bind<&THelp::Help>(&help));
+    SetActiveWindow(f.Form->GetHandle());
+    HELPINFO info{sizeof(info), HELPINFO_MENUITEM, int(f.PopupItem->GetCommand()), f.Popup->GetHandle(), 0,
+                  {0, 0}};
+    EXPECT_EQ(Send(*f.Form, WM_HELP, 0, LPARAM(&info)), 0);
+    Forms::Application->SetOnHelp({});
+    EXPECT_EQ(Forms::Screen->GetActiveForm(), f.Form.get());
+    EXPECT_EQ(help.Asked, (std::vector<std::pair<UINT, int>>{{HELP_CONTEXT, 77}}));
+}
+
 TEST(VeskMenuHook, TheActiveMDIChildsComponentAnswersWhatTheFrameDoesNotKnow) {
     auto frame = std::make_unique<Forms::TForm>(nullptr);
     frame->SetFormStyle(Forms::fsMDIForm);
