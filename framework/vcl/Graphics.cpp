@@ -200,6 +200,10 @@ TFontCharset CharsetOf(char16_t c) {
     if (c >= 0x0590 && c <= 0x05FF) return HEBREW_CHARSET;
     if (c >= 0x0600 && c <= 0x06FF) return ARABIC_CHARSET;
     if (c >= 0x0E00 && c <= 0x0E7F) return THAI_CHARSET;
+    // Kana and the ideographs: a Japanese font shows both (and the ideographs of Chinese texts).
+    if ((c >= 0x3040 && c <= 0x30FF) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3000 && c <= 0x303F))
+        return SHIFTJIS_CHARSET;
+    if (c >= 0xAC00 && c <= 0xD7AF) return HANGEUL_CHARSET;
     return DEFAULT_CHARSET;
 }
 

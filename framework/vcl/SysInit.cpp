@@ -78,6 +78,20 @@ void FinalizePackage(HMODULE Module) {
     CallEntry(Module, "Finalize");
 }
 
+TLinkedPackage::TLinkedPackage(const wchar_t* Dll) : FModule(GetModuleHandleW(Dll)) {
+    if (FModule == nullptr)
+        throw SysUtils::EPackageError("The program does not link the package " +
+                                      SysUtils::Utf16ToUtf8(reinterpret_cast<const char16_t*>(Dll)));
+    InitializePackage(FModule);
+}
+
+TLinkedPackage::~TLinkedPackage() {
+    try {
+        FinalizePackage(FModule);
+    } catch (...) {
+    }
+}
+
 HMODULE LoadResourceModule(HMODULE Module) {
     wchar_t path[MAX_PATH * 2];
     DWORD n = GetModuleFileNameW(Module, path, DWORD(std::size(path)));

@@ -3,8 +3,8 @@
 // Declares: TPackageUnitEntry and TPackageInfoTable (what a package's @GetPackageInfoTable returns: its
 // units' initialization and finalization entries in initialization order), TPackageUnits (a package's units
 // and how far they are initialised: its Initialize and Finalize), PackageMain (the package's DllMain) and
-// InitializePackage / FinalizePackage (what a program linking a package calls) and LoadResourceModule (the
-// language resource module of a module).
+// InitializePackage / FinalizePackage and TLinkedPackage (what a program linking a package does) and
+// LoadResourceModule (the language resource module of a module).
 //
 // The frame (cmake/Packages.cmake) writes each package's entries from its declaration:
 //
@@ -80,6 +80,18 @@ BOOL PackageMain(TPackageUnits& Units, HINSTANCE Instance, DWORD Reason, LPVOID 
 // using it: the package's Initialize and Finalize. SysUtils::EPackageError when Module has no such entry.
 void InitializePackage(HMODULE Module);
 void FinalizePackage(HMODULE Module);
+// The same for the run of a program: the package Dll (which the program links) initialised while the object
+// lives; its finalization's errors, at the end of the run, are dropped.
+class TLinkedPackage {
+public:
+    explicit TLinkedPackage(const wchar_t* Dll);
+    ~TLinkedPackage();
+    TLinkedPackage(const TLinkedPackage&) = delete;
+    TLinkedPackage& operator=(const TLinkedPackage&) = delete;
+
+private:
+    HMODULE FModule;
+};
 
 // The language resource module of Module: the file beside it with the module's name and, as extension, the
 // three-letter abbreviation of the user's language ("ENU", "RUS"), or else its first two letters ("EN"),

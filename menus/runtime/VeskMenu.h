@@ -76,6 +76,17 @@ inline constexpr TypInfo::TTypeInfo SpaceInt_TypeInfo = [] {
 class TVeskMenu;
 class TVeskMenuItem;
 
+// The message of the chain of hooks on one window: WParam the procedure the leaving component replaced,
+// LParam the leaving component's own; the answer is 1 when a member of the chain took it out.
+inline constexpr UINT WM_MENUUNHOOK = WM_USER + 101;
+// Shared by every component of the process: the popup the last WM_INITMENUPOPUP announced, and the cursor
+// that was current before the menu cursor was put up.
+extern HMENU CurrentPopupHandle;
+extern HCURSOR SavedCursor;
+// The position of Item in Parent's Windows menu: the visible items before it (all visible ones when Item is
+// not among them).
+int VisiblePosition(Menus::TMenuItem* Parent, Menus::TMenuItem* Item);
+
 using TMenuEvent = System::TEvent<void(TObject* Sender, HMENU MenuHandle, int Value)>;
 using TRefreshEvent = System::TEvent<void(TObject* Sender, TRefreshAction Action)>;
 using TMsgOccurs = System::TEvent<void(Messages::TMessage& Msg)>;
@@ -234,6 +245,8 @@ class TVeskMenuItem : public TComponent {
 public:
     explicit TVeskMenuItem(TComponent* AOwner);
     ~TVeskMenuItem() override;
+    TVeskMenuItem(const TVeskMenuItem&) = delete;
+    TVeskMenuItem& operator=(const TVeskMenuItem&) = delete;
 
     TVeskMenu* Root() const { return FParent; }
     TVeskMenu* GetParent() const { return FParent; }
@@ -320,6 +333,11 @@ protected:
 private:
     friend class TVeskMenu;
     friend struct TVeskMenuItem_Published;
+    struct TImageCache;
+    // Draws Bitmap scaled into the cell with TrColor transparent, through a mask and a cut-out kept for it
+    // until the picture or the colour changes (so that a highlight change costs two blits).
+    void DrawTransparent(HDC DC, const TRect& Cell, Graphics::TBitmap& Bitmap, TColor TrColor, bool Keep);
+    void PictureChanged(TObject* Sender);
 
     std::unique_ptr<Graphics::TFont> FFont;
     std::unique_ptr<Graphics::TPicture> FPicture;
@@ -346,6 +364,7 @@ private:
     String FSeparatorText;
     int32_t FImageIndex = 0;
     std::unique_ptr<TShadowText> FShadow;
+    std::unique_ptr<TImageCache> FImageCache;
 };
 
 // ---- TVeskMenu --------------------------------------------------------------------------------------------
@@ -408,6 +427,13 @@ public:
     void AddBar();
     void RemoveBar();
     void RefreshBar(TObject* Sender);
+    // The hook of the owner's window: made again at the head of the chain (also after the window was
+    // made anew, which lost the old hook).
+    virtual void RehookWnd();
+    // The menu messages of the owner's window: measuring, drawing, cursor, mnemonics, hints, help, popup
+    // commands and shortcuts; everything else goes on down the chain.
+    virtual void WndProc(Messages::TMessage& Message);
+
     // The same appearance values for every item (Flags 0: all, else one bit a value).
     virtual void GlobalSetParameters(TGlobalParameters Params, int Flags);
     virtual void GlobalSetShadow(TGlobalShadowParameters Params, int Flags);
@@ -439,6 +465,15 @@ private:
     void OwnerDraw(TVeskMenuItem* Item);
     void Restore(TVeskMenuItem* Item);
     HWND OwnerHandle() const;
+    // The hook (VeskMenuHook.cpp).
+    void Hook();
+    void Unhook();
+    HWND HookedWindow() const;
+    // Handles Message (true) or leaves it to be passed on (false).
+    bool Dispatch(Messages::TMessage& Message);
+    void Forward(Messages::TMessage& Message);
+    // The active MDI child's answer when the owner is a frame and the child has a menu component, else 0.
+    LRESULT ForwardToMDIChild(Messages::TMessage& Message);
 
     SpaceInt FHSpace = 5;
     SpaceInt FVSpace = 2;
@@ -452,8 +487,8 @@ private:
     bool FShowBar = false;
     bool FActive = true;
     std::unique_ptr<TVeskMenuBar> FMenuBar;
-    // The window hook of the owner's window (the message dispatch) has its place here: FObjectInstance,
-    // FOldWndProc. It is not installed yet: the owner's menu messages reach the form's own procedure.
+    WNDPROC FObjectInstance = nullptr; // what the owner's window calls: WndProc
+    WNDPROC FOldWndProc = nullptr;     // the procedure below this one in the window's chain
     TRefreshAction FMenuRefresh = RA_REFRESH;
     Controls::TCursor FCursor = 0;
     std::unique_ptr<ImgList::TChangeLink> FImagesLink;
@@ -505,6 +540,8 @@ void SetRightJustify(Menus::TMenu& Menu, Menus::TMenuItem& Item, bool RightJusti
 // The module that holds the package's resources (its bitmaps and its cursor): the package's language
 // resource module when it has one, else the package.
 HINSTANCE PackageInstance();
+// Where entries are measured and fonts looked at: a memory DC of the screen's kind, made once.
+HDC MeasureDC();
 
 // The unit's initialisation (its classes known to streams, the menu cursor in Screen's table) and
 // finalisation.

@@ -51,13 +51,13 @@ TVeskMenu::TVeskMenu(TComponent* AOwner)
     FImagesLink->OnChange = TNotifyEvent::Bind<&TVeskMenu::ImagesChanged>(this);
     FDisabledImagesLink->OnChange = TNotifyEvent::Bind<&TVeskMenu::DisabledImagesChanged>(this);
     FMenuBar->OnChanged = TNotifyEvent::Bind<&TVeskMenu::RefreshBar>(this);
-    // The window hook of the owner's window goes here, as the constructor's last step.
+    Hook(); // last: from now on the owner's menu messages pass through WndProc
 }
 
 TVeskMenu::~TVeskMenu() {
     // Every decorated entry a plain string entry again, before anything goes.
     Refresh(this, RA_RESTORE);
-    // The window hook of the owner's window is removed here.
+    Unhook();
     while (!FItems.empty())
         delete FItems.back(); // each item leaves the list as it goes (invariant 1)
     if (FImages != nullptr) FImages->UnRegisterChanges(FImagesLink.get());

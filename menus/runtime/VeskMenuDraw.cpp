@@ -5,6 +5,7 @@
 #include "menus/runtime/VeskMenu.h"
 
 #include "framework/vcl/WinHandles.h"
+#include "menus/runtime/VeskMenuImageCache.h"
 
 namespace VeskMenu {
 
@@ -48,6 +49,28 @@ constexpr UINT OuterEdges[] = {0, BDR_SUNKENOUTER, BDR_RAISEDOUTER, 0};
 
 } // namespace
 
+void TVeskMenuItem::PictureChanged(TObject*) {
+    if (FImageCache) FImageCache->Source = nullptr; // made again at the next drawing
+}
+
+void TVeskMenuItem::DrawTransparent(HDC DC, const TRect& Cell, TBitmap& Bitmap, TColor TrColor, bool Keep) {
+    if (!FImageCache) FImageCache = std::make_unique<TImageCache>();
+    TImageCache& c = *FImageCache;
+    if (!Keep || c.Source != &Bitmap || c.TrColor != TrColor || c.Width != Bitmap.GetWidth() ||
+        c.Height != Bitmap.GetHeight())
+        c.Make(Bitmap, TrColor);
+    // The destination cleared where the image stands, then the image put in.
+    COLORREF oldText = SetTextColor(DC, 0), oldBk = SetBkColor(DC, 0xFFFFFF);
+    int oldMode = SetStretchBltMode(DC, COLORONCOLOR);
+    int w = Cell.right - Cell.left, h = Cell.bottom - Cell.top;
+    StretchBlt(DC, Cell.left, Cell.top, w, h, c.MaskDC, 0, 0, c.Width, c.Height, SRCAND);
+    StretchBlt(DC, Cell.left, Cell.top, w, h, c.CutDC, 0, 0, c.Width, c.Height, SRCPAINT);
+    SetStretchBltMode(DC, oldMode);
+    SetTextColor(DC, oldText);
+    SetBkColor(DC, oldBk);
+    if (!Keep) c.Release();
+}
+
 void TVeskMenuItem::DrawItem(Messages::TMessage& Message, const String& Caption, const String& ShortCut) {
     // An item is drawn by its component, for its linked menu item.
     if (FParent == nullptr || FMenuItem == nullptr) return;
@@ -81,7 +104,9 @@ void TVeskMenuItem::DrawItem(Messages::TMessage& Message, const String& Caption,
     const COLORREF savedBk = GetBkColor(dc);
     const Graphics::TFontStyles savedStyle = FFont->GetStyle();
     if (isDefault) FFont->SetStyle(savedStyle + Graphics::TFontStyles{Graphics::fsBold});
-    HGDIOBJ oldFont = SelectObject(dc, FFont->GetHandle());
+    const std::u16string caption = SysUtils::Utf8ToUtf16(Caption), shortCut = SysUtils::Utf8ToUtf16(ShortCut);
+    // The font for the caption's letters (the same font in their character set when its face lacks them).
+    HGDIOBJ oldFont = SelectObject(dc, FFont->GetHandleFor(MeasureDC(), caption));
     bool fillBackground = true, restoreColors = true, textSaved = false;
     COLORREF savedText = 0;
     auto setTextColor = [&](COLORREF c) {
@@ -100,7 +125,6 @@ void TVeskMenuItem::DrawItem(Messages::TMessage& Message, const String& Caption,
             SetBkColor(dc, savedBk);
         }
     }};
-    const std::u16string caption = SysUtils::Utf8ToUtf16(Caption), shortCut = SysUtils::Utf8ToUtf16(ShortCut);
 
     // 4. The bar offset; 5. the layout.
     const int b = BarOffset();
@@ -301,26 +325,27 @@ void TVeskMenuItem::DrawItem(Messages::TMessage& Message, const String& Caption,
     if (has(omNoHighlightImage)) canvas.GetBrush()->SetColor(TColor(GetSysColor(COLOR_MENU)));
 
     // 13. The image: the picture, the check or radio mark, or the engraved picture of a disabled entry.
-    Graphics::TPicture image;
+    // The graphics are drawn where they are: nothing is copied for a highlight change.
+    Graphics::TGraphic* graphic = nullptr;
     auto takeMark = [&] {
         if (!checked) return;
-        image.Assign(menuItem.GetRadioItem() ? FRadioBitmap.get() : FCheckBitmap.get());
+        graphic = menuItem.GetRadioItem() ? FRadioBitmap.get() : FCheckBitmap.get();
         FTrColor = kCheckBackground;
     };
     if (enabled) {
-        image.Assign(FPicture->GetGraphic());
+        graphic = FPicture->GetGraphic();
         if (!separator) takeMark();
     } else if (FDisabledPicture->GetGraphic() != nullptr) {
-        image.Assign(FDisabledPicture->GetGraphic());
+        graphic = FDisabledPicture->GetGraphic();
     } else if (FPicture->GetGraphic() != nullptr) {
-        image.Assign(FPicture->GetGraphic());
+        graphic = FPicture->GetGraphic();
         takeMark();
-        if (dynamic_cast<Graphics::TMetafile*>(image.GetGraphic()) != nullptr)
+        if (dynamic_cast<Graphics::TMetafile*>(graphic) != nullptr)
             throw SysUtils::Exception("Metafile can't be attached to disabled menu item");
-        if (auto* bitmap = dynamic_cast<TBitmap*>(image.GetGraphic()))
+        if (auto* bitmap = dynamic_cast<TBitmap*>(graphic))
             FWorkBitmap->Assign(bitmap);
         else
-            GraphicToBitmap(*FWorkBitmap, *image.GetGraphic(), FTrColor);
+            GraphicToBitmap(*FWorkBitmap, *graphic, FTrColor);
         UINT state = record.itemState;
         TColor shadow = Graphics::clBtnShadow;
         if (selected && !has(omNoHighlightDisabled) && !has(omNoHighlightImage))
@@ -328,22 +353,29 @@ void TVeskMenuItem::DrawItem(Messages::TMessage& Message, const String& Caption,
         else
             state &= ~UINT(ODS_SELECTED);
         MakeDisabledImage(FWorkBitmap.get(), canvas.GetBrush()->GetColor(), shadow, state);
-        image.Assign(FWorkBitmap.get());
+        graphic = FWorkBitmap.get();
     }
 
-    // 14. The image drawn in its cell.
-    Graphics::TGraphic* graphic = image.GetGraphic();
+    // 14. The image drawn in its cell, scaled to it; a bitmap straight from its own canvas, in one call.
+    const int size = l.ImageSize;
     if (auto* icon = dynamic_cast<Graphics::TIcon*>(graphic)) {
-        DrawIconEx(canvas.GetHandle(), l.ImageLeft, l.ImageTop, icon->GetHandle(), l.ImageSize, l.ImageSize,
-                   0, canvas.GetBrush()->GetHandle(), DI_NORMAL);
-    } else if (graphic != nullptr && !graphic->GetEmpty()) {
-        if (auto* bitmap = dynamic_cast<TBitmap*>(graphic);
-            bitmap != nullptr && FTrColor != Graphics::clNone) {
-            bitmap->SetTransparentColor(FTrColor);
-            bitmap->SetTransparent(true);
+        DrawIconEx(canvas.GetHandle(), l.ImageLeft, l.ImageTop, icon->GetHandle(), size, size, 0,
+                   canvas.GetBrush()->GetHandle(), DI_NORMAL);
+    } else if (auto* bitmap = dynamic_cast<TBitmap*>(graphic); bitmap != nullptr && !bitmap->GetEmpty()) {
+        HDC target = canvas.GetHandle();
+        HDC source = bitmap->GetCanvas()->GetHandle();
+        if (FTrColor != Graphics::clNone) {
+            // The engraved image is made anew for each call: nothing of it is kept.
+            DrawTransparent(target, TRect{l.ImageLeft, l.ImageTop, l.ImageLeft + size, l.ImageTop + size},
+                            *bitmap, FTrColor, bitmap != FWorkBitmap.get());
+        } else {
+            int oldMode = SetStretchBltMode(target, COLORONCOLOR);
+            StretchBlt(target, l.ImageLeft, l.ImageTop, size, size, source, 0, 0, bitmap->GetWidth(),
+                       bitmap->GetHeight(), SRCCOPY);
+            SetStretchBltMode(target, oldMode);
         }
-        canvas.StretchDraw(
-            TRect{l.ImageLeft, l.ImageTop, l.ImageLeft + l.ImageSize, l.ImageTop + l.ImageSize}, graphic);
+    } else if (graphic != nullptr && !graphic->GetEmpty()) {
+        canvas.StretchDraw(TRect{l.ImageLeft, l.ImageTop, l.ImageLeft + size, l.ImageTop + size}, graphic);
         if (dynamic_cast<Graphics::TMetafile*>(FPicture->GetGraphic()) != nullptr)
             if (auto* owner = dynamic_cast<Controls::TControl*>(menu.GetOwner())) owner->Invalidate();
     }

@@ -2,6 +2,7 @@
 #include "menus/runtime/VeskMenu.h"
 
 #include "framework/core/ClassesReaderWriter.h"
+#include "menus/runtime/VeskMenuImageCache.h"
 
 namespace VeskMenu {
 
@@ -170,6 +171,8 @@ TVeskMenuItem::TVeskMenuItem(TComponent* AOwner)
     LoadPackageBitmap(*FRadioBitmap, "BMP_RADIO");
     FLayout.CheckWidth = LOWORD(GetMenuCheckMarkDimensions());
     SetMenuFont(*FFont);
+    FPicture->OnChange = TNotifyEvent::Bind<&TVeskMenuItem::PictureChanged>(this);
+    FDisabledPicture->OnChange = TNotifyEvent::Bind<&TVeskMenuItem::PictureChanged>(this);
 }
 
 TVeskMenuItem::~TVeskMenuItem() {

@@ -40,6 +40,9 @@ int SetMenuFont(Graphics::TFont& Font) {
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof(metrics);
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+    // Captions in any script: a menu font described in the Western set is asked for in the default set,
+    // so that letters its face lacks are drawn in the same font of their own set.
+    if (metrics.lfMenuFont.lfCharSet == ANSI_CHARSET) metrics.lfMenuFont.lfCharSet = DEFAULT_CHARSET;
     Font.SetHandle(WinHandles::Check(CreateFontIndirectW(&metrics.lfMenuFont), "the menu font"));
     return metrics.lfMenuFont.lfHeight;
 }

@@ -48,7 +48,7 @@ const std::vector<TPackageFacts> Packages = {
         "TVeskMenu.GetCount", "TVeskMenu.NewItem", "TVeskMenu.AddItem", "TVeskMenu.RemoveItem",
         "TVeskMenu.ExchangeItems", "TVeskMenu.FindItem", "TVeskMenu.Refresh", "TVeskMenu.AddImages",
         "TVeskMenu.AddBar", "TVeskMenu.RemoveBar", "TVeskMenu.RefreshBar", "TVeskMenu.GlobalSetParameters",
-        "TVeskMenu.GlobalSetShadow"},
+        "TVeskMenu.GlobalSetShadow", "TVeskMenu.RehookWnd"},
        false}},
      false,
      false},

@@ -173,6 +173,20 @@ TEST(VeskMenuDraw, BevelsSeparatorsAndTexts) {
     Draw(*item, dib, r, ODS_SELECTED);
     EXPECT_EQ(dib.Pixel(80, 1), GetSysColor(COLOR_3DLIGHT));
 
+    // Around the image only (it has one): the image cell grown by VSpace.
+    Graphics::TPicture square;
+    Solid(*square.GetBitmap(), 16, 16, Graphics::clTeal);
+    item->SetPicture(&square);
+    item->SetOptions(DefaultMenuOptions);
+    item->SetBevelStyle(bsBevelOnlyImage);
+    Draw(*item, dib, r);
+    const TItemLayout& il = item->GetLayout();
+    EXPECT_EQ(dib.Pixel(il.ImageLeft + 8, il.ImageTop - 2), GetSysColor(COLOR_3DLIGHT));
+    EXPECT_EQ(dib.Pixel(il.ImageLeft + 8, il.ImageTop + 16 + 1), GetSysColor(COLOR_3DDKSHADOW));
+    EXPECT_EQ(dib.Pixel(il.TextLeft + 60, 1), Rgb(Graphics::clSilver)); // the text side has none
+    item->SetPicture(nullptr);
+    item->SetBevelStyle(bsBevelBoth);
+
     // The shortcut's left edge lines up at R.Right - ShortCutWidth - CheckWidth.
     TDib text(200, 30, RGB(255, 255, 255));
     item->SetOptions(DefaultMenuOptions);

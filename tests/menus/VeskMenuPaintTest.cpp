@@ -165,6 +165,7 @@ TEST(VeskMenuPaint, RoundBevelsAndShadowedText) {
 
 TEST(VeskMenuPaint, RefreshSwitchesTheEntriesOnTheWindowsMenu) {
     TMenuForm f;
+    f.Vm->SetMenuRefresh(RA_NONE); // only the refreshes asked for here
     f.Form->HandleNeeded();
     TVeskMenuItem* items[] = {f.Link(f.New, "I1"), f.Link(f.Separator, "I2"), f.Link(f.Open, "I3"),
                               f.Link(f.Save, "I4"), f.Link(f.Help, "I5")};
@@ -228,6 +229,11 @@ TEST(VeskMenuPaint, RefreshSwitchesTheEntriesOnTheWindowsMenu) {
     f.Vm->Refresh(items[0], RA_REFRESH);
     Graphics::TFont menuFont;
     EXPECT_EQ(items[0]->GetFont()->GetHeight(), SetMenuFont(menuFont));
+    // A change of the menu (its entries made afresh) is followed by the component's refresh.
+    f.Vm->SetActive(true);
+    f.Vm->SetMenuRefresh(RA_REFRESH);
+    f.Save->SetCaption("Save &as");
+    EXPECT_EQ(EntryInfo(f.Main, f.Save).fType & MFT_OWNERDRAW, UINT(MFT_OWNERDRAW));
     // SetRightJustify with false adds nothing and takes nothing away.
     SetRightJustify(*f.Main, *f.Help, false);
     EXPECT_EQ(EntryInfo(f.Main, f.Help).fType & MFT_RIGHTJUSTIFY, UINT(MFT_RIGHTJUSTIFY));

@@ -74,3 +74,16 @@ shot="$root/docs/images/pagesetup-dialog.png"
 "$root/tools/wine/wine-run.sh" "$win/pagesetup.exe" --shot "$(winepath -w "$shot" 2>/dev/null)" --ok |
   tr -d '\r' | sed 's/^/  /'
 echo "Picture of the page setup dialog: $shot"
+
+# ---- The owner-drawn menus (VeskMenus): menushow.exe opens the showcase's menus one by one and saves their
+# pictures for the README (docs/images/menus-*.png), then previews a form written by hand.
+echo
+echo "Running menushow.exe: the showcase's drop-downs and popup menus, one picture each..."
+shots="$root/docs/images/menus"
+mkdir -p "$shots"
+"$root/tools/wine/wine-run.sh" "$win/menushow.exe" --shots "$(winepath -w "$shots" 2>/dev/null)"
+ls "$shots" | sed 's/^/  /'
+echo "A form written by hand, its popup menu previewed with entry 1 highlighted:"
+"$root/tools/wine/wine-run.sh" "$win/menushow.exe" "$(winepath -w "$root/tests/menus/forms/popup.dfm" 2>/dev/null)" \
+  --popup PopupMenu1 --select 1 --shot "$(winepath -w "$out/popup-preview.png" 2>/dev/null)" &&
+  echo "  $out/popup-preview.png"
