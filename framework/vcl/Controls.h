@@ -506,6 +506,7 @@ public:
     void MainWndProc(TMessage& Message);
 
 protected:
+    void Loaded() override;
     virtual void CreateParams(TCreateParams& Params);
     // Makes the control a subclass of a system window class (a common control): its class's attributes, and
     // its window procedure as the one unhandled messages go to.
@@ -582,6 +583,7 @@ private:
     std::vector<TControl*> FControls;
     std::vector<TWinControl*> FTabList;
     bool FTabStop = false;
+    int FStreamedTabOrder = -1; // the TabOrder a stream gave, until the parent's Loaded
     bool FCtl3D = true;
     bool FParentCtl3D = true;
     int32_t FHelpContext = 0;

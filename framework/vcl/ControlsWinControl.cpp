@@ -15,6 +15,7 @@
 #include "framework/vcl/Forms.h"
 
 #include <algorithm>
+#include <climits>
 #include <exception>
 #include <utility>
 #include <windowsx.h>
@@ -280,6 +281,9 @@ int TWinControl::GetTabOrder() const {
 }
 
 void TWinControl::SetTabOrder(int Value) {
+    // Read from a stream: the parent puts its children in order once all are read (Loaded), whatever
+    // order the stream holds them in.
+    if (GetComponentState().Contains(Classes::csLoading)) FStreamedTabOrder = Value;
     if (GetParent() == nullptr) return;
     auto& list = GetParent()->FTabList;
     auto it = std::find(list.begin(), list.end(), this);
@@ -288,6 +292,19 @@ void TWinControl::SetTabOrder(int Value) {
     // An order beyond the end (or negative) puts the control last, as the framework does.
     size_t at = Value < 0 || size_t(Value) > list.size() ? list.size() : size_t(Value);
     list.insert(list.begin() + ptrdiff_t(at), this);
+}
+
+void TWinControl::Loaded() {
+    inherited::Loaded();
+    if (std::none_of(FTabList.begin(), FTabList.end(),
+                     [](TWinControl* c) { return c->FStreamedTabOrder >= 0; }))
+        return;
+    std::stable_sort(FTabList.begin(), FTabList.end(), [](TWinControl* a, TWinControl* b) {
+        auto key = [](TWinControl* c) { return c->FStreamedTabOrder >= 0 ? c->FStreamedTabOrder : INT_MAX; };
+        return key(a) < key(b);
+    });
+    for (TWinControl* c : FTabList)
+        c->FStreamedTabOrder = -1;
 }
 
 void TWinControl::SetTabStop(bool Value) {

@@ -49,24 +49,6 @@ object VclDialogForm: TVclDialogForm
     TabOrder = 0
     Text = 'Меню'
   end
-  object edtSize: TEdit
-    Left = 131
-    Top = 88
-    Width = 49
-    Height = 21
-    TabOrder = 1
-    Text = '12'
-    OnEnter = edtSizeEnter
-    OnExit = edtSizeExit
-  end
-  object edtSpace: TEdit
-    Left = 187
-    Top = 88
-    Width = 49
-    Height = 21
-    TabOrder = 2
-    Text = '3'
-  end
   object cmbAlign: TComboBox
     Left = 243
     Top = 88
@@ -79,6 +61,24 @@ object VclDialogForm: TVclDialogForm
       'alUp'
       'alCenter')
     TabOrder = 3
+  end
+  object edtSpace: TEdit
+    Left = 187
+    Top = 88
+    Width = 49
+    Height = 21
+    TabOrder = 2
+    Text = '3'
+  end
+  object edtSize: TEdit
+    Left = 131
+    Top = 88
+    Width = 49
+    Height = 21
+    TabOrder = 1
+    Text = '12'
+    OnEnter = edtSizeEnter
+    OnExit = edtSizeExit
   end
   object gbOptions: TGroupBox
     Left = 16
