@@ -318,7 +318,9 @@ String TColorProperty::GetValue() {
     auto c = Graphics::TColor(GetOrdValue());
     String ident;
     if (Graphics::ColorToIdent(c, ident)) return ident;
-    return "$" + SysUtils::IntToHex(uint32_t(c), 8);
+    String hex = "$";
+    hex += SysUtils::IntToHex(uint32_t(c), 8);
+    return hex;
 }
 
 void TColorProperty::SetValue(const String& Value) {
@@ -342,7 +344,7 @@ TPropertyAttributes TClassProperty::GetAttributes() {
 }
 
 String TClassProperty::GetValue() {
-    return "(" + String(GetPropInfo()->PropClass->ClassName) + ")";
+    return String("(") + GetPropInfo()->PropClass->ClassName + ")";
 }
 
 bool TClassProperty::AllEqual() {
