@@ -118,7 +118,12 @@ PUBLISHED(
     Prop<&TCustomLabel::GetShowAccelChar, &TCustomLabel::SetShowAccelChar>("ShowAccelChar").Default(true),
     Prop<&TCustomLabel::GetTransparent, &TCustomLabel::SetTransparent>("Transparent").Default(false),
     Prop<&TControl::GetVisible, &TControl::SetVisible>("Visible").Default(true),
-    Prop<&TCustomLabel::GetWordWrap, &TCustomLabel::SetWordWrap>("WordWrap").Default(false));
+    Prop<&TCustomLabel::GetWordWrap, &TCustomLabel::SetWordWrap>("WordWrap").Default(false),
+    Prop<&TControl::GetOnClick, &TControl::SetOnClick>("OnClick"),
+    Prop<&TControl::GetOnDblClick, &TControl::SetOnDblClick>("OnDblClick"),
+    Prop<&TControl::GetOnMouseDown, &TControl::SetOnMouseDown>("OnMouseDown"),
+    Prop<&TControl::GetOnMouseMove, &TControl::SetOnMouseMove>("OnMouseMove"),
+    Prop<&TControl::GetOnMouseUp, &TControl::SetOnMouseUp>("OnMouseUp"));
 
 namespace {
 struct TStdCtrlsUnit {
