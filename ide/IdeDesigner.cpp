@@ -14,11 +14,13 @@ using DsgnIntf::TDesignWindow;
 class TDesignedForm : public Forms::TForm {
 public:
     TDesignedForm(TDesigner* ADesigner) : TForm(nullptr), FDesigner(ADesigner) {}
+    // Until it becomes the designer's form (while it is read), nothing is reported.
+    bool FActive = false;
 
 protected:
     void Notification(TComponent* AComponent, Classes::TOperation Operation) override {
         TForm::Notification(AComponent, Operation);
-        if (Operation == Classes::opRemove && AComponent != this &&
+        if (FActive && Operation == Classes::opRemove && AComponent != this &&
             !GetComponentState().Contains(Classes::csDestroying))
             FDesigner->ComponentRemoved(AComponent);
     }
@@ -100,12 +102,24 @@ void TDesigner::NewForm(const String& Name, const String& ClassName) {
     auto form = std::make_unique<TDesignedForm>(this);
     form->SetDesigning(true);
     form->SetName(Name);
-    FEvents.clear();
-    FSelection = std::make_unique<TComponentList>();
-    FSelection->Add(form.get());
-    FForm = std::move(form);
+    TakeForm(std::move(form), ClassName, {});
+}
+
+void TDesigner::TakeForm(std::unique_ptr<TDesignedForm> Form, const String& ClassName, TEventNames Events) {
+    std::unique_ptr<TDesignedForm> old = std::move(FForm);
+    FForm = std::move(Form);
+    FForm->FActive = true;
+    FEvents = std::move(Events);
     FFormClassName = ClassName;
     FModified = false;
+    FSelection = std::make_unique<TComponentList>();
+    FSelection->Add(FForm.get());
+    if (old) {
+        Forms::TCustomForm* closed = old.get();
+        EachWindow([&](TDesignWindow* w) { w->FormClosed(closed); });
+        old.reset();
+        SelectionChangedNotify();
+    }
 }
 
 void TDesigner::LoadFromFile(const String& FileName) {
@@ -128,32 +142,28 @@ void TDesigner::LoadFromStream(Classes::TStream& Stream) {
     }
     String text = TextOfBinary(binary);
     std::vector<String> lines = SplitLines(text);
-    String name, className;
-    if (!lines.empty() && ObjectLine(lines[0], name)) {
-        size_t colon = lines[0].find(':');
-        className = colon == String::npos ? String() : SysUtils::Trim(lines[0].substr(colon + 1));
-    }
-    auto old = std::move(FForm);
-    NewForm(name, className.empty() ? String("TForm") : className);
-    if (old) {
-        Forms::TCustomForm* closed = old.get();
-        EachWindow([&](TDesignWindow* w) { w->FormClosed(closed); });
-        old.reset();
-    }
+    String name, className = "TForm";
+    if (!lines.empty() && ObjectLine(lines[0], name) && lines[0].find(':') != String::npos)
+        className = SysUtils::Trim(lines[0].substr(lines[0].find(':') + 1));
+    // Read into a new form first: the one held so far stays when the file cannot be read.
+    auto form = std::make_unique<TDesignedForm>(this);
+    form->SetDesigning(true);
+    form->SetName(name);
     binary.SetPosition(0);
     Classes::TReader reader(binary);
     reader.OnFindMethod = [](const String&, bool& Error) { Error = false; };
-    reader.ReadRootComponent(FForm.get());
-    ReadEventNames(text);
-    SelectionChangedNotify();
+    reader.ReadRootComponent(form.get());
+    TEventNames events = ReadEventNames(form.get(), text);
+    TakeForm(std::move(form), className, std::move(events));
 }
 
-void TDesigner::ReadEventNames(const String& Text) {
+TDesigner::TEventNames TDesigner::ReadEventNames(TComponent* Root, const String& Text) {
+    TEventNames events;
     std::vector<TComponent*> stack;
     for (const String& line : SplitLines(Text)) {
         String name;
         if (ObjectLine(line, name)) {
-            stack.push_back(stack.empty() ? FForm.get() : FForm->FindComponent(name));
+            stack.push_back(stack.empty() ? Root : Root->FindComponent(name));
             continue;
         }
         String t = SysUtils::Trim(line);
@@ -167,8 +177,9 @@ void TDesigner::ReadEventNames(const String& Text) {
         const TypInfo::TPropInfo* info = TypInfo::GetPropInfo(stack.back(), prop);
         if (info && info->Kind == TypInfo::tkMethod && Classes::IsValidIdent(value) &&
             !SysUtils::SameText(value, "nil"))
-            FEvents[{stack.back(), Upper(info->Name)}] = value;
+            events[{stack.back(), Upper(info->Name)}] = value;
     }
+    return events;
 }
 
 String TDesigner::FormText() const {
@@ -219,7 +230,7 @@ void TDesigner::SaveToFile(const String& FileName) {
     FModified = false;
 }
 
-Forms::TForm* TDesigner::GetForm() const {
+Forms::TForm* TDesigner::GetDesignForm() const {
     return FForm.get();
 }
 

@@ -7,7 +7,7 @@
 //   Ide::TPackageManager ide;  ide.LoadPackage("VeskMenus.dll");   // the editors the packages register
 //   Ide::TDesigner d;
 //   d.LoadFromFile("Form1.dfm");              // every component csDesigning; the form of class TForm
-//   d.SelectComponent(d.GetForm()->FindComponent("VeskMenu1"));
+//   d.SelectComponent(d.GetDesignForm()->FindComponent("VeskMenu1"));
 //   for (auto& e : d.SelectionEditors()) e->GetName(), e->GetValue();
 //   d.SaveToFile("Form1.dfm");                // the text form, with the form's own class name
 //
@@ -59,7 +59,7 @@ public:
     String FormText() const;
     void SaveToFile(const String& FileName);
 
-    Forms::TForm* GetForm() const;
+    Forms::TForm* GetDesignForm() const;
     const String& GetFormClassName() const { return FFormClassName; }
     bool IsModified() const { return FModified; }
 
@@ -97,15 +97,18 @@ private:
     friend class TDesignedForm;
     void ComponentRemoved(TComponent* AComponent);
     void SelectionChangedNotify();
-    void ReadEventNames(const String& Text);
+    // The handlers' names, by component and upper-case event name.
+    using TEventNames = std::map<std::pair<const TComponent*, String>, String>;
+    static TEventNames ReadEventNames(TComponent* Root, const String& Text);
+    // Form becomes the designed form (the one before it closes).
+    void TakeForm(std::unique_ptr<TDesignedForm> Form, const String& ClassName, TEventNames Events);
     // A copy of the live design windows, each asked whether it still lives before it is called.
     template <class F> void EachWindow(F Fn);
 
     std::unique_ptr<TDesignedForm> FForm;
     String FFormClassName;
     std::unique_ptr<TComponentList> FSelection;
-    // The handlers' names, by component and upper-case event name.
-    std::map<std::pair<const TComponent*, String>, String> FEvents;
+    TEventNames FEvents;
     bool FModified = false;
 };
 

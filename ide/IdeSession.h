@@ -1,0 +1,89 @@
+// Ide: a person's design session (ide.exe design) and its windows.
+//
+// Declares: TSessionOptions and ParseSessionOptions (the command line), TObjectInspector (the window titled
+// "Object Inspector": the selection's published properties through their editors), RunSession.
+//
+// The session shows the designed form under its own caption (non-visual components as small labelled
+// icons at their designer positions), the palette ("Component Palette": the pages and components of the
+// loaded packages; a double-click puts one on the form; Save writes the form file back as text) and the
+// Object Inspector. On the form, a click selects a component (Shift adds to the selection), a right click
+// shows its component editor's verbs (and Copy, Paste, Delete), a double-click runs the editor's Edit (on
+// a plain TMainMenu or TPopupMenu: the framework's menu designer, a window titled owner name "." menu
+// name); Delete, Ctrl+C and Ctrl+V act on the selection. In the Object Inspector a value is edited in
+// place (Enter applies it, Escape restores it), a double-click steps through a value list or expands and
+// folds sub-properties ("+" and "-"), and "..." runs the editor's dialog.
+//
+// With --shots DIR the session makes its pictures and ends: form.png, inspector.png, palette.png; with
+// --edit NAME.PROPERTY, the dialog the editor opens as dialog.png (then cancelled); with --verb NAME INDEX,
+// every window the verb opens as verb-N.png (N from 1; a modal one is cancelled). Exit code 0; a component
+// or property that does not exist is an error.
+#pragma once
+
+#include "ide/IdeDesigner.h"
+#include "ide/IdePackages.h"
+
+namespace Ide {
+
+struct TSessionOptions {
+    String FormFile;
+    std::vector<String> Packages;
+    String Select;                      // --select NAME
+    String EditComponent, EditProperty; // --edit NAME.PROPERTY
+    String VerbComponent;               // --verb NAME INDEX
+    int VerbIndex = -1;
+    String Shots; // --shots DIR
+};
+
+// Args as ide.exe got them ("design", FORM, ...); false for a malformed command line.
+bool ParseSessionOptions(const std::vector<String>& Args, TSessionOptions& Options);
+
+// The Object Inspector of one designer: rows of the selection's property editors, refreshed when the
+// selection changes or the form is modified.
+class TObjectInspector : public Forms::TForm {
+public:
+    TObjectInspector(TDesigner* ADesigner);
+    ~TObjectInspector() override;
+
+    // Builds the rows anew from the designer's selection.
+    void Refresh();
+    // The rows as text: "Name\tValue", sub-properties indented by two blanks, "+"/"-" before expandable ones.
+    std::vector<String> RowTexts() const;
+    // Finds a row by name path ("Font.Size", expanding on the way) and gives its editor, or nullptr.
+    DsgnIntf::TPropertyEditor* FindEditor(const String& Path);
+    // Runs the editor's Edit (the "..." button) as the window does.
+    void EditRow(DsgnIntf::TPropertyEditor* Editor);
+
+    void WndProc(Messages::TMessage& Message) override;
+
+private:
+    struct TRow {
+        std::unique_ptr<DsgnIntf::TPropertyEditor> Editor;
+        int Depth;
+        bool Expanded;
+        String Path;
+    };
+    void Fill();
+    void Expand(size_t Row);
+    void Collapse(size_t Row);
+    void RowSelected();
+    void RowDoubleClicked();
+    void ApplyEdit();
+    void Layout();
+    String RowText(const TRow& Row) const;
+    static LRESULT CALLBACK EditProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    // Runs an editor's operation; a new selection arriving meanwhile is shown once it returns (the rows,
+    // and the editor running, stay until then). Errors are shown.
+    template <class F> void RunEditor(F Fn);
+
+    TDesigner* FDesigner;
+    int FBusy = 0;
+    bool FPending = false;
+    std::vector<TRow> FRows;
+    HWND FList = nullptr, FEdit = nullptr, FButton = nullptr;
+    bool FFilling = false;
+};
+
+// Runs the session until its windows are closed (or, with --shots, until its pictures are made).
+int RunSession(TPackageManager& Ide, const TSessionOptions& Options);
+
+} // namespace Ide
