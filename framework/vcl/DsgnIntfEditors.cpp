@@ -318,7 +318,9 @@ String TColorProperty::GetValue() {
     auto c = Graphics::TColor(GetOrdValue());
     String ident;
     if (Graphics::ColorToIdent(c, ident)) return ident;
-    return "$" + SysUtils::IntToHex(uint32_t(c), 8);
+    String text = "$";
+    text += SysUtils::IntToHex(uint32_t(c), 8); // appended apart: GCC 12 misjudges "$" + temporary (-Wrestrict)
+    return text;
 }
 
 void TColorProperty::SetValue(const String& Value) {
@@ -342,7 +344,9 @@ TPropertyAttributes TClassProperty::GetAttributes() {
 }
 
 String TClassProperty::GetValue() {
-    return "(" + String(GetPropInfo()->PropClass->ClassName) + ")";
+    String text = "(";
+    text += GetPropInfo()->PropClass->ClassName;
+    return text += ")";
 }
 
 bool TClassProperty::AllEqual() {
