@@ -163,27 +163,62 @@ void TControl::DblClick() {
     FOnDblClick(this);
 }
 
+void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    FOnMouseDown(this, Button, Shift, X, Y);
+}
+
+void TControl::MouseMove(TShiftState Shift, int X, int Y) {
+    FOnMouseMove(this, Shift, X, Y);
+}
+
+void TControl::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
+    FOnMouseUp(this, Button, Shift, X, Y);
+}
+
+void TControl::WMButtonDown(TMessage& Message, TMouseButton Button) {
+    DefaultHandler(Message);
+    TShiftState shift = MouseKeysToShiftState(Message.WParam);
+    if (Message.Msg == WM_LBUTTONDBLCLK || Message.Msg == WM_RBUTTONDBLCLK || Message.Msg == WM_MBUTTONDBLCLK)
+        shift.Include(ssDouble);
+    MouseDown(Button, shift, GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
+}
+
+void TControl::WMButtonUp(TMessage& Message, TMouseButton Button) {
+    DefaultHandler(Message);
+    MouseUp(Button, MouseKeysToShiftState(Message.WParam), GET_X_LPARAM(Message.LParam),
+            GET_Y_LPARAM(Message.LParam));
+}
+
+void TControl::WMMouseMove(TMessage& Message) {
+    DefaultHandler(Message);
+    MouseMove(MouseKeysToShiftState(Message.WParam), GET_X_LPARAM(Message.LParam),
+              GET_Y_LPARAM(Message.LParam));
+}
+
 void TControl::WMLButtonDown(TMessage& Message) {
     if (FControlStyle.Contains(csClickEvents)) FControlState.Include(csClicked); // invariant 3
     if (auto* win = dynamic_cast<TWinControl*>(this); win && FControlStyle.Contains(csCaptureMouse))
         ::SetCapture(win->GetHandle());
-    DefaultHandler(Message);
+    WMButtonDown(Message, mbLeft);
 }
 
 void TControl::WMLButtonUp(TMessage& Message) {
     bool clicked = FControlState.Contains(csClicked);
     FControlState.Exclude(csClicked);
-    if (auto* win = dynamic_cast<TWinControl*>(this); win && ::GetCapture() == win->GetHandle())
+    // Only the capture the control took (a list box holds its own until it has handled the release).
+    if (auto* win = dynamic_cast<TWinControl*>(this);
+        win && FControlStyle.Contains(csCaptureMouse) && ::GetCapture() == win->GetHandle())
         ReleaseCapture();
     DefaultHandler(Message);
-    // A click is a press and a release over the control.
+    // A click is a press and a release over the control; MouseUp comes after it.
     POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
     TRect client = GetClientRect();
     if (clicked && PtInRect(&client, p)) Click();
+    MouseUp(mbLeft, MouseKeysToShiftState(Message.WParam), p.x, p.y);
 }
 
 void TControl::WMLButtonDblClk(TMessage& Message) {
-    DefaultHandler(Message);
+    WMButtonDown(Message, mbLeft);
     if (FControlStyle.Contains(csDoubleClicks)) DblClick();
 }
 
@@ -223,6 +258,23 @@ void TControl::WndProc(TMessage& Message) {
         return;
     case WM_LBUTTONDBLCLK:
         WMLButtonDblClk(Message);
+        return;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+        WMButtonDown(Message, mbRight);
+        return;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
+        WMButtonDown(Message, mbMiddle);
+        return;
+    case WM_RBUTTONUP:
+        WMButtonUp(Message, mbRight);
+        return;
+    case WM_MBUTTONUP:
+        WMButtonUp(Message, mbMiddle);
+        return;
+    case WM_MOUSEMOVE:
+        WMMouseMove(Message);
         return;
     case CM_PARENTSHOWHINTCHANGED:
         CMParentShowHintChanged(Message);
@@ -283,6 +335,33 @@ PUBLISHED(
     Prop<&TControl::GetHeight, &TControl::SetHeight>("Height"),
     Prop<&TControl::GetCursor, &TControl::SetCursor>("Cursor").Type(&TCursor_TypeInfo).Default(crDefault),
     Prop<&TControl::GetHint, &TControl::SetHint>("Hint"));
+
+TShiftState MouseKeysToShiftState(WPARAM Keys) {
+    TShiftState shift;
+    if (Keys & MK_SHIFT) shift.Include(ssShift);
+    if (Keys & MK_CONTROL) shift.Include(ssCtrl);
+    if (Keys & MK_LBUTTON) shift.Include(ssLeft);
+    if (Keys & MK_RBUTTON) shift.Include(ssRight);
+    if (Keys & MK_MBUTTON) shift.Include(ssMiddle);
+    if (GetKeyState(VK_MENU) < 0) shift.Include(ssAlt);
+    return shift;
+}
+
+bool IsAccel(wchar_t Key, const String& Caption) {
+    std::u16string text = SysUtils::Utf8ToUtf16(Caption);
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != u'&') continue;
+        if (text[i + 1] == u'&') { // "&&" is a literal "&"
+            ++i;
+            continue;
+        }
+        wchar_t a[2] = {wchar_t(text[i + 1]), 0}, b[2] = {Key, 0};
+        CharUpperW(a);
+        CharUpperW(b);
+        return a[0] == b[0];
+    }
+    return false;
+}
 
 // ==== TControlCanvas =======================================================================================
 

@@ -6,9 +6,10 @@
 // controls, tab order and painting of graphic children), TGraphicControl (a control without a window,
 // painted by its parent's WM_PAINT on its Canvas), TCustomControl (a windowed control that paints itself),
 // TControlCanvas, TCreateParams, TAlignment, the cursor identifiers, the input and drag-and-drop events
-// (TShiftState, TKeyEvent, TDragState, TDragObject, TDragDropEvent, TDragOverEvent, TEndDragEvent,
-// TStartDragEvent), and the window-procedure bridge MakeObjectInstance / FreeObjectInstance, AllocateHWnd /
-// DeallocateHWnd.
+// (TShiftState, TMouseButton, TMouseEvent, TMouseMoveEvent, TKeyEvent, TKeyPressEvent, TDragState,
+// TDragObject, TDragDropEvent, TDragOverEvent, TEndDragEvent, TStartDragEvent), the keyboard messages between
+// controls (CM_DIALOGKEY, CM_DIALOGCHAR, CM_WANTSPECIALKEY), and the window-procedure bridge
+// MakeObjectInstance / FreeObjectInstance, AllocateHWnd / DeallocateHWnd.
 //
 //   auto* label = new StdCtrls::TLabel(form);          // owned by the form (it frees the label)
 //   label->SetParent(form);                             // shown inside the form; the reader calls this
@@ -37,6 +38,7 @@
 // reused.
 #pragma once
 
+#include "framework/core/ClassesLists.h"
 #include "framework/vcl/Graphics.h"
 #include "framework/vcl/Messages.h"
 
@@ -84,15 +86,37 @@ inline constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3,
 // ---- Controls ---------------------------------------------------------------------------------------------
 
 PUBLISHED_ENUM(TAlignment, uint8_t, taLeftJustify, taRightJustify, taCenter)
-// Events. A windowed control reports OnClick when the left button goes down and up again over it (controls
-// whose window reports its clicks itself, a push button, leave csClickEvents out of their style),
-// OnDblClick, OnKeyUp, and OnEnter / OnExit when the focus comes into it or one of its children from outside
-// and when it leaves for outside (a form remembers the control that had the focus, so switching to another
-// window and back reports nothing). Dragging: BeginDrag captures the mouse; while the mouse moves, the
-// control under it is asked (DragOver: OnDragOver, with dsDragEnter, dsDragMove, dsDragLeave) whether it
-// accepts what is dragged; releasing the button drops it on a control that accepted (DragDrop: OnDragDrop)
-// and ends the drag (OnEndDrag, with the target or nullptr); Esc or a lost capture cancels it.
-// ShowHint and Ctl3D are taken from the parent while ParentShowHint (ParentCtl3D) is true, as Font is.
+// Events. A control reports OnClick when the left button goes down and up again over it (controls whose
+// window reports its clicks itself, a push button, leave csClickEvents out of their style), OnDblClick,
+// OnMouseDown / OnMouseMove / OnMouseUp (the virtual MouseDown, MouseMove and MouseUp fire them; on a left
+// release Click runs first, then MouseUp), OnKeyDown, OnKeyPress, OnKeyUp, and OnEnter / OnExit when the
+// focus comes into it or one of its children from outside and when it leaves for outside (a form remembers
+// the control that had the focus, so switching to another window and back reports nothing). Dragging:
+// BeginDrag captures the mouse; while the mouse moves, the control under it is asked (DragOver: OnDragOver,
+// with dsDragEnter, dsDragMove, dsDragLeave) whether it accepts what is dragged; releasing the button drops
+// it on a control that accepted (DragDrop: OnDragDrop) and ends the drag (OnEndDrag, with the target or
+// nullptr); Esc or a lost capture cancels it. ShowHint and Ctl3D are taken from the parent while
+// ParentShowHint (ParentCtl3D) is true, as Font is.
+//
+// The mouse over graphic controls. A graphic control has no window: its parent's window gets the mouse
+// messages and hands each to the topmost visible, enabled graphic child under the point (in the child's
+// coordinates). A button pressed over one (with csCaptureMouse) captures the mouse for it: every mouse
+// message goes to that child until the last button is released.
+//
+// Keys. WM_KEYDOWN and WM_SYSKEYDOWN reach KeyDown (OnKeyDown; a handler that sets Key to 0 keeps the key
+// from the window), WM_CHAR KeyPress (OnKeyPress, likewise), WM_KEYUP KeyUp. Before that, Tab, Enter and Esc
+// are dialog keys: unless the control claims the key (CM_WANTSPECIALKEY), the control's form (the control at
+// the top of its parent chain) gets CM_DIALOGKEY, which it hands to its controls until one takes it (a
+// default or cancel button clicks; the form moves the focus on Tab); a key taken there goes no further, and
+// neither does the character it makes. Characters that the focused control does not take (WM_GETDLGCODE
+// without DLGC_WANTCHARS), and every character typed with Alt (WM_SYSCHAR), go to the form as CM_DIALOGCHAR:
+// a label or a button whose accelerator it is answers.
+//
+// Messages a descendant reacts to. A descendant overrides WndProc, handles what it wants and calls
+// inherited::WndProc for the rest (or first, to keep the framework's handling): CM_ENABLEDCHANGED,
+// CM_COLORCHANGED, WM_SIZE, WM_SETFOCUS, WM_KILLFOCUS, CM_WANTSPECIALKEY, CM_DIALOGKEY, CM_DIALOGCHAR, and
+// WM_SYSCOLORCHANGE, which a control passes on to all its child controls (the system sends it to top-level
+// windows only).
 
 // Controls keep the places they are given: only alNone is supported (Align = alClient in a stream is an
 // error).
@@ -146,6 +170,21 @@ PUBLISHED_ENUM(TShiftStateItem, uint8_t, ssShift, ssAlt, ssCtrl, ssLeft, ssRight
 using TShiftState = System::TSet<TShiftStateItem>;
 // The keys held down with a key message (KeyData: its LParam).
 TShiftState KeyDataToShiftState(LPARAM KeyData);
+// The keys and buttons held down with a mouse message (Keys: its WParam, MK_*); Alt from the keyboard state.
+TShiftState MouseKeysToShiftState(WPARAM Keys);
+
+PUBLISHED_ENUM(TMouseButton, uint8_t, mbLeft, mbRight, mbMiddle)
+
+// Keyboard messages between controls (see the top).
+// To a control's form: WParam the key, LParam the key data; non-zero Result: taken.
+inline constexpr UINT CM_DIALOGKEY = Messages::CM_BASE + 5;
+// To a control's form: WParam the character (UTF-16), LParam the key data; non-zero Result: taken.
+inline constexpr UINT CM_DIALOGCHAR = Messages::CM_BASE + 6;
+// To the focused control: WParam the key (Tab, Enter, Esc or an arrow); non-zero Result: the control takes it
+// itself. TWinControl answers from WM_GETDLGCODE (DLGC_WANTALLKEYS, DLGC_WANTTAB, DLGC_WANTARROWS).
+inline constexpr UINT CM_WANTSPECIALKEY = Messages::CM_BASE + 39;
+// Whether Key is the accelerator of Caption: the letter after a single "&", compared ignoring case.
+bool IsAccel(wchar_t Key, const SysUtils::String& Caption);
 
 PUBLISHED_ENUM(TDragState, uint8_t, dsDragEnter, dsDragLeave, dsDragMove)
 
@@ -167,6 +206,10 @@ private:
 };
 
 using TKeyEvent = System::TEvent<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+using TKeyPressEvent = System::TEvent<void(TObject* Sender, wchar_t& Key)>;
+using TMouseEvent =
+    System::TEvent<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = System::TEvent<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TDragDropEvent = System::TEvent<void(TObject* Sender, TObject* Source, int X, int Y)>;
 using TDragOverEvent =
     System::TEvent<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
@@ -187,6 +230,21 @@ struct TCreateParams {
 
 class TWinControl;
 class TDragManager;
+
+// A string list that is a property: streamed as Name.Strings, a list of strings (an ASCII string as a string,
+// any other as a wide string), copied with Assign. Combo box and list box items and a colour dialog's custom
+// colours are such lists.
+class TPersistentStrings : public Classes::TPersistent, public Classes::TStringList {
+    DECLARE_CLASS(TPersistentStrings, Classes::TPersistent)
+public:
+    TPersistentStrings() = default;
+    // From another string list (a TPersistentStrings): its strings and objects.
+    void Assign(Classes::TPersistent* Source) override;
+    void Assign(const Classes::TStrings& Source);
+
+protected:
+    void DefineProperties(Classes::TFiler& Filer) override;
+};
 
 class TControl : public TComponent {
     DECLARE_CLASS(TControl, TComponent)
@@ -268,6 +326,12 @@ public:
     void SetOnEndDrag(const TEndDragEvent& Value) { FOnEndDrag = Value; }
     const TStartDragEvent& GetOnStartDrag() const { return FOnStartDrag; }
     void SetOnStartDrag(const TStartDragEvent& Value) { FOnStartDrag = Value; }
+    const TMouseEvent& GetOnMouseDown() const { return FOnMouseDown; }
+    void SetOnMouseDown(const TMouseEvent& Value) { FOnMouseDown = Value; }
+    const TMouseMoveEvent& GetOnMouseMove() const { return FOnMouseMove; }
+    void SetOnMouseMove(const TMouseMoveEvent& Value) { FOnMouseMove = Value; }
+    const TMouseEvent& GetOnMouseUp() const { return FOnMouseUp; }
+    void SetOnMouseUp(const TMouseEvent& Value) { FOnMouseUp = Value; }
 
     // ---- Dragging. Immediate: at once; otherwise when the mouse has moved 5 pixels with the button down.
     // The control must be shown on a window (EInvalidOperation otherwise); another drag is ended first.
@@ -303,14 +367,21 @@ protected:
     void Loaded() override;
     virtual void Click();
     virtual void DblClick();
+    // The mouse in the control's client coordinates: OnMouseDown, OnMouseMove, OnMouseUp.
+    virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual void MouseMove(TShiftState Shift, int X, int Y);
+    virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
     // Whether the control accepts Source at (X, Y): false, unless OnDragOver says otherwise.
     virtual void DragOver(TObject* Source, int X, int Y, TDragState State, bool& Accept);
     virtual void DoEndDrag(TObject* Target, int X, int Y);
     virtual void DoStartDrag(TDragObject*& DragObject);
-    // The mouse messages of a windowed control (a graphic control gets none).
+    // The mouse messages (a graphic control gets them from its parent, in its own coordinates).
     void WMLButtonDown(TMessage& Message);
     void WMLButtonUp(TMessage& Message);
     void WMLButtonDblClk(TMessage& Message);
+    void WMButtonDown(TMessage& Message, TMouseButton Button);
+    void WMButtonUp(TMessage& Message, TMouseButton Button);
+    void WMMouseMove(TMessage& Message);
     // The mouse and key messages while the control is the source of a drag; true when one was taken.
     bool DragMessage(TMessage& Message);
     void CMParentShowHintChanged(TMessage& Message);
@@ -353,6 +424,9 @@ private:
     TDragOverEvent FOnDragOver;
     TEndDragEvent FOnEndDrag;
     TStartDragEvent FOnStartDrag;
+    TMouseEvent FOnMouseDown;
+    TMouseMoveEvent FOnMouseMove;
+    TMouseEvent FOnMouseUp;
 };
 
 class TWinControl : public TControl {
@@ -390,11 +464,28 @@ public:
     void SetParentCtl3D(bool Value);
     bool IsCtl3DStored() const { return !FParentCtl3D; }
     // The focus: set to the control's window (which is made if needed). Focused: the window has it.
-    void SetFocus();
+    // CanFocus: the control and all its parents are visible and enabled.
+    virtual void SetFocus();
     bool Focused() const;
+    bool CanFocus() const;
+    // The control at the top of the parent chain (a form), this control itself without a parent.
+    TWinControl* GetRootControl();
+    // Of a control without parent: the control inside it that had the focus last, or nullptr.
+    TWinControl* GetFocusedControl() const { return FFocusedControl; }
+    // The next windowed control after CurControl (nullptr: from the start) in tab order, going into child
+    // controls (depth first), wrapping around once; with CheckTabStop only controls with TabStop; with
+    // CheckParent only direct children. Only controls that can take the focus count; nullptr when none does.
+    TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop,
+                                 bool CheckParent);
+    // Moves the focus to the next (previous) control after CurControl in tab order; false when there is none.
+    bool SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
 
     const TKeyEvent& GetOnKeyUp() const { return FOnKeyUp; }
     void SetOnKeyUp(const TKeyEvent& Value) { FOnKeyUp = Value; }
+    const TKeyEvent& GetOnKeyDown() const { return FOnKeyDown; }
+    void SetOnKeyDown(const TKeyEvent& Value) { FOnKeyDown = Value; }
+    const TKeyPressEvent& GetOnKeyPress() const { return FOnKeyPress; }
+    void SetOnKeyPress(const TKeyPressEvent& Value) { FOnKeyPress = Value; }
     const Classes::TNotifyEvent& GetOnEnter() const { return FOnEnter; }
     void SetOnEnter(const Classes::TNotifyEvent& Value) { FOnEnter = Value; }
     const Classes::TNotifyEvent& GetOnExit() const { return FOnExit; }
@@ -438,6 +529,11 @@ protected:
     bool IsSystemSubclass() const;
     // A common control gets the control's font (for its text: TFont::GetHandleFor).
     void SendFont(bool Redraw);
+    // The text the window holds now (what the user typed into an edit), taken into Text without telling the
+    // window; TextFromWindow returns whether it changed.
+    bool TextFromWindow();
+    // Text set to Value without telling the window (the window shows it already).
+    void SetTextQuietly(const String& Value) { FText = Value; }
 
     // Message handlers.
     void WMPaint(TMessage& Message);
@@ -453,11 +549,21 @@ protected:
     void CMTextChanged(TMessage& Message);
     void CMParentCtl3DChanged(TMessage& Message);
     void WMKeyUp(TMessage& Message);
+    void WMKeyDown(TMessage& Message);
+    void WMChar(TMessage& Message);
+    void WMSysChar(TMessage& Message);
+    // CM_DIALOGKEY and CM_DIALOGCHAR: offered to each child control in turn until one takes it.
+    void CMDialogMessage(TMessage& Message);
+    void CMWantSpecialKey(TMessage& Message);
+    // The mouse messages of the window that belong to a graphic child (see the top); true when handed on.
+    bool MouseToGraphicChild(TMessage& Message);
     void WMSetFocus(TMessage& Message);
     void WMSetCursor(TMessage& Message);
     void WMHelp(TMessage& Message);
-    // OnKeyUp; a handler that sets Key to 0 keeps the key from the window's procedure.
+    // OnKeyDown, OnKeyUp, OnKeyPress; a handler that sets Key to 0 keeps the key from the window's procedure.
+    virtual void KeyDown(WORD& Key, TShiftState Shift);
     virtual void KeyUp(WORD& Key, TShiftState Shift);
+    virtual void KeyPress(wchar_t& Key);
     virtual void DoEnter();
     virtual void DoExit();
 
@@ -478,6 +584,8 @@ private:
     // A control without parent (a form): the control inside it that had the focus last (OnEnter/OnExit).
     TWinControl* FFocusedControl = nullptr;
     TKeyEvent FOnKeyUp;
+    TKeyEvent FOnKeyDown;
+    TKeyPressEvent FOnKeyPress;
     Classes::TNotifyEvent FOnEnter;
     Classes::TNotifyEvent FOnExit;
 };

@@ -15,6 +15,9 @@
 #include "framework/vcl/Forms.h"
 
 #include <algorithm>
+#include <exception>
+#include <utility>
+#include <windowsx.h>
 
 namespace Controls {
 
@@ -24,6 +27,17 @@ namespace {
 
 // The control whose CreateWindowExW call is under way: InitWndProc attaches the window to it.
 TWinControl* CreationControl = nullptr;
+
+// The graphic control that holds the mouse (its parent's window has the capture), or nullptr.
+TControl* CaptureControl = nullptr;
+
+// The character of a dialog key the form took (Tab, Enter, Esc), and the window it will come to: it goes no
+// further.
+HWND EatCharWindow = nullptr;
+wchar_t EatChar = 0;
+
+// The control whose WM_SETFOCUS is sending OnExit and OnEnter.
+TWinControl* FocusChangingTo = nullptr;
 
 // The window property that names a window's control; the module's handle in the name keeps two copies of
 // the framework in one process (a program and a package) from taking each other's windows for their own.
@@ -247,6 +261,10 @@ void TWinControl::RemoveControl(TControl* AControl) {
         win->DestroyHandle();
         FTabList.erase(std::remove(FTabList.begin(), FTabList.end(), win), FTabList.end());
     } else {
+        if (CaptureControl == AControl) {
+            CaptureControl = nullptr;
+            if (FHandle && ::GetCapture() == FHandle) ReleaseCapture();
+        }
         AControl->InvalidateControl(AControl->GetVisible(), false);
     }
     FControls.erase(std::find(FControls.begin(), FControls.end(), AControl));
@@ -435,6 +453,9 @@ void TWinControl::WndProc(TMessage& Message) {
     case WM_HSCROLL:
     case WM_VSCROLL:
     case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
         WMReflect(Message, reinterpret_cast<HWND>(Message.LParam));
         return;
     case WM_NOTIFY:
@@ -476,6 +497,45 @@ void TWinControl::WndProc(TMessage& Message) {
     case WM_SYSKEYUP:
         WMKeyUp(Message);
         return;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (DragMessage(Message)) return; // Esc ends a drag
+        WMKeyDown(Message);
+        return;
+    case WM_CHAR:
+        WMChar(Message);
+        return;
+    case WM_SYSCHAR:
+        WMSysChar(Message);
+        return;
+    case CM_DIALOGKEY:
+    case CM_DIALOGCHAR:
+        CMDialogMessage(Message);
+        return;
+    case CM_WANTSPECIALKEY:
+        CMWantSpecialKey(Message);
+        return;
+    case WM_SYSCOLORCHANGE:
+        // Only top-level windows hear of it from the system.
+        for (TControl* c : std::vector<TControl*>(FControls))
+            c->Perform(WM_SYSCOLORCHANGE, Message.WParam, Message.LParam);
+        DefaultHandler(Message);
+        return;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+    case WM_MBUTTONDBLCLK:
+        if (MouseToGraphicChild(Message)) return;
+        break;
+    case WM_CAPTURECHANGED:
+        if (CaptureControl && CaptureControl->GetParent() == this) CaptureControl = nullptr;
+        break;
     case WM_SETFOCUS:
         WMSetFocus(Message);
         return;
@@ -589,6 +649,189 @@ void TWinControl::KeyUp(WORD& Key, TShiftState Shift) {
     FOnKeyUp(this, Key, Shift);
 }
 
+void TWinControl::KeyDown(WORD& Key, TShiftState Shift) {
+    FOnKeyDown(this, Key, Shift);
+}
+
+void TWinControl::KeyPress(wchar_t& Key) {
+    FOnKeyPress(this, Key);
+}
+
+bool TWinControl::MouseToGraphicChild(TMessage& Message) {
+    // A drag under way has the mouse first.
+    if (DragMessage(Message)) return true;
+    POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+    TControl* target = nullptr;
+    if (CaptureControl && CaptureControl->GetParent() == this) {
+        target = CaptureControl;
+    } else {
+        for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
+            TRect r = (*it)->GetBoundsRect();
+            if (dynamic_cast<TWinControl*>(*it) || !(*it)->GetVisible() || !(*it)->GetEnabled() ||
+                !PtInRect(&r, p))
+                continue;
+            target = *it;
+            break;
+        }
+    }
+    if (target == nullptr) return false;
+    bool down = Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_RBUTTONDOWN ||
+                Message.Msg == WM_MBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK ||
+                Message.Msg == WM_RBUTTONDBLCLK || Message.Msg == WM_MBUTTONDBLCLK;
+    if (down && target->GetControlStyle().Contains(csCaptureMouse) && HandleAllocated()) {
+        CaptureControl = target;
+        ::SetCapture(FHandle);
+    }
+    bool up = Message.Msg == WM_LBUTTONUP || Message.Msg == WM_RBUTTONUP || Message.Msg == WM_MBUTTONUP;
+    LPARAM at = MAKELPARAM(p.x - target->GetLeft(), p.y - target->GetTop());
+    Message.Result = target->Perform(Message.Msg, Message.WParam, at);
+    // The last button up lets the mouse go.
+    if (up && (Message.WParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && CaptureControl == target) {
+        CaptureControl = nullptr;
+        if (HandleAllocated() && ::GetCapture() == FHandle) ReleaseCapture();
+    }
+    return true;
+}
+
+void TWinControl::CMWantSpecialKey(TMessage& Message) {
+    LRESULT code = Perform(WM_GETDLGCODE, 0, 0);
+    LRESULT mask = 0;
+    switch (Message.WParam) {
+    case VK_TAB:
+        mask = DLGC_WANTTAB | DLGC_WANTALLKEYS;
+        break;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+        mask = DLGC_WANTARROWS | DLGC_WANTALLKEYS;
+        break;
+    default:
+        mask = DLGC_WANTALLKEYS;
+    }
+    Message.Result = (code & mask) != 0;
+}
+
+void TWinControl::WMKeyDown(TMessage& Message) {
+    WORD key = WORD(Message.WParam);
+    HWND window = FHandle;
+    EatChar = 0;
+    // 1. Tab, Enter and Esc are the form's unless the control claims them.
+    if ((key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE) && Message.Msg == WM_KEYDOWN &&
+        !GetComponentState().Contains(Classes::csDesigning) && Perform(CM_WANTSPECIALKEY, key, 0) == 0) {
+        TWinControl* form = GetRootControl();
+        static constexpr wchar_t chars[] = {L'\t', L'\r', 0x1B};
+        wchar_t ch = chars[key == VK_TAB ? 0 : key == VK_RETURN ? 1 : 2];
+        if (form->Perform(CM_DIALOGKEY, key, Message.LParam) != 0) {
+            EatCharWindow = window;
+            EatChar = ch;
+            Message.Result = 0;
+            return;
+        }
+    }
+    // 2. OnKeyDown; the window gets what is left.
+    KeyDown(key, KeyDataToShiftState(Message.LParam));
+    if (key == 0) {
+        Message.Result = 0;
+        return;
+    }
+    Message.WParam = key;
+    DefaultHandler(Message);
+}
+
+void TWinControl::WMChar(TMessage& Message) {
+    wchar_t key = wchar_t(Message.WParam);
+    bool eat = EatChar != 0 && EatChar == key && EatCharWindow == FHandle;
+    EatChar = 0;
+    if (eat) {
+        // The character of a dialog key: the key did its work already.
+        Message.Result = 0;
+        return;
+    }
+    KeyPress(key);
+    if (key == 0) {
+        Message.Result = 0;
+        return;
+    }
+    Message.WParam = WPARAM(uint16_t(key));
+    // A character the control does not take may be an accelerator.
+    if (!GetComponentState().Contains(Classes::csDesigning) && key > L' ' &&
+        (Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) == 0 &&
+        GetRootControl()->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam) != 0) {
+        Message.Result = 0;
+        return;
+    }
+    DefaultHandler(Message);
+}
+
+void TWinControl::WMSysChar(TMessage& Message) {
+    // Alt and a letter: an accelerator of the form's controls, else the window's (the menu bar's).
+    if (!GetComponentState().Contains(Classes::csDesigning) &&
+        GetRootControl()->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam) != 0) {
+        Message.Result = 0;
+        return;
+    }
+    DefaultHandler(Message);
+}
+
+void TWinControl::CMDialogMessage(TMessage& Message) {
+    for (TControl* c : std::vector<TControl*>(FControls)) {
+        if (!c->GetVisible()) continue;
+        if (c->Perform(Message.Msg, Message.WParam, Message.LParam) != 0) {
+            Message.Result = 1;
+            return;
+        }
+    }
+    Message.Result = 0;
+}
+
+bool TWinControl::CanFocus() const {
+    for (const TControl* c = this; c; c = c->GetParent())
+        if (!c->GetVisible() || !c->GetEnabled()) return false;
+    return true;
+}
+
+TWinControl* TWinControl::GetRootControl() {
+    TWinControl* root = this;
+    while (root->GetParent())
+        root = root->GetParent();
+    return root;
+}
+
+TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop,
+                                          bool CheckParent) {
+    // Every windowed control inside this one, depth first in tab order.
+    std::vector<TWinControl*> order;
+    auto collect = [&](auto& self, TWinControl* parent) -> void {
+        for (TWinControl* c : parent->FTabList) {
+            order.push_back(c);
+            if (!CheckParent) self(self, c);
+        }
+    };
+    collect(collect, this);
+    if (order.empty()) return nullptr;
+    auto at = std::find(order.begin(), order.end(), CurControl);
+    size_t n = order.size();
+    size_t start = at == order.end() ? (GoForward ? n - 1 : 0) : size_t(at - order.begin());
+    for (size_t step = 1; step <= n; ++step) {
+        size_t i = GoForward ? (start + step) % n : (start + n - step) % n;
+        TWinControl* c = order[i];
+        if (c == CurControl) break;
+        if (!c->CanFocus() || (CheckTabStop && !c->GetTabStop())) continue;
+        // A control that holds others (a group box) passes the focus on to them.
+        if (!c->FTabList.empty() && !c->GetTabStop()) continue;
+        return c;
+    }
+    return nullptr;
+}
+
+bool TWinControl::SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop) {
+    TWinControl* next = FindNextControl(CurControl, GoForward, CheckTabStop, false);
+    if (next == nullptr) return false;
+    next->SetFocus();
+    return true;
+}
+
 void TWinControl::DoEnter() {
     FOnEnter(this);
 }
@@ -612,24 +855,43 @@ void TWinControl::WMSetFocus(TMessage& Message) {
     DefaultHandler(Message);
     // Invariant 5. CM_EXIT goes up from the control that had the focus and CM_ENTER down to this one, both
     // stopping below the control that holds the two.
-    TWinControl* root = this;
-    while (root->GetParent())
-        root = root->GetParent();
+    TWinControl* root = GetRootControl();
     TWinControl* old = root->FFocusedControl;
-    if (old == this) return;
-    root->FFocusedControl = this;
+    // The focus coming back to this control while its own change is under way (a message box of an OnExit
+    // handler closing) changes nothing.
+    if (old == this || FocusChangingTo == this) return;
     auto holds = [](const TWinControl* outer, const TControl* inner) {
         for (const TControl* c = inner; c; c = c->GetParent())
             if (c == outer) return true;
         return false;
     };
-    for (TWinControl* c = old; c && c != root && !holds(c, this); c = c->GetParent())
-        c->Perform(CM_EXIT, 0, 0);
+    TWinControl* previousChange = std::exchange(FocusChangingTo, this);
+    struct TRestore {
+        TWinControl*& Changing;
+        TWinControl* Previous;
+        ~TRestore() { Changing = Previous; }
+    } restore{FocusChangingTo, previousChange};
+    // 1. OnExit. A handler may move the focus elsewhere (back to the control it checks): that move has done
+    // what was to be done. One that raises still lets the focus arrive here; the error is reported after.
+    std::exception_ptr failure;
+    try {
+        for (TWinControl* c = old; c && c != root && !holds(c, this); c = c->GetParent())
+            c->Perform(CM_EXIT, 0, 0);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (root->FFocusedControl != old || FHandle == nullptr || ::GetFocus() != FHandle) {
+        if (failure) std::rethrow_exception(failure);
+        return;
+    }
+    // 2. OnEnter, outermost first.
+    root->FFocusedControl = this;
     std::vector<TWinControl*> entered;
     for (TWinControl* c = this; c && c != root && !(old && holds(c, old)); c = c->GetParent())
         entered.push_back(c);
     for (auto it = entered.rbegin(); it != entered.rend(); ++it)
         (*it)->Perform(CM_ENTER, 0, 0);
+    if (failure) std::rethrow_exception(failure);
 }
 
 void TWinControl::WMSetCursor(TMessage& Message) {
@@ -672,6 +934,17 @@ TShiftState KeyDataToShiftState(LPARAM KeyData) {
     if (GetKeyState(VK_CONTROL) < 0) shift.Include(ssCtrl);
     if (KeyData & (LPARAM(1) << 29)) shift.Include(ssAlt); // the context bit: Alt is down
     return shift;
+}
+
+bool TWinControl::TextFromWindow() {
+    if (FHandle == nullptr) return false;
+    std::u16string text(size_t(GetWindowTextLengthW(FHandle)) + 1, u'\0');
+    int n = GetWindowTextW(FHandle, reinterpret_cast<LPWSTR>(text.data()), int(text.size()));
+    text.resize(size_t(std::max(n, 0)));
+    String value = SysUtils::Utf16ToUtf8(text);
+    if (value == FText) return false;
+    FText = value;
+    return true;
 }
 
 void TWinControl::SendFont(bool Redraw) {

@@ -28,6 +28,39 @@ public:
         c->SetOnDragDrop(TDragDropEvent::Bind<&TEventLog::DragDrop>(this));
         c->SetOnEndDrag(TEndDragEvent::Bind<&TEventLog::EndDrag>(this));
         c->SetOnStartDrag(TStartDragEvent::Bind<&TEventLog::StartDrag>(this));
+        c->SetOnKeyDown(TKeyEvent::Bind<&TEventLog::KeyDown>(this));
+        c->SetOnKeyPress(TKeyPressEvent::Bind<&TEventLog::KeyPress>(this));
+        BindMouse(c);
+    }
+    void BindMouse(TControl* c) {
+        c->SetOnMouseDown(TMouseEvent::Bind<&TEventLog::MouseDown>(this));
+        c->SetOnMouseMove(TMouseMoveEvent::Bind<&TEventLog::MouseMove>(this));
+        c->SetOnMouseUp(TMouseEvent::Bind<&TEventLog::MouseUp>(this));
+        c->SetOnClick(Classes::TNotifyEvent::Bind<&TEventLog::Click>(this));
+    }
+    static String Mouse(TShiftState Shift, int X, int Y) {
+        String s = SysUtils::IntToStr(X) + "," + SysUtils::IntToStr(Y);
+        static const char* names[] = {"shift", "alt", "ctrl", "left", "right", "middle", "double"};
+        for (int i = ssShift; i <= ssDouble; ++i)
+            if (Shift.Contains(TShiftStateItem(i))) s += String(" ") + names[i];
+        return s;
+    }
+    void MouseDown(TObject* s, TMouseButton B, TShiftState Shift, int X, int Y) {
+        Log.push_back(N(s) + " down" + SysUtils::IntToStr(B) + " " + Mouse(Shift, X, Y));
+    }
+    void MouseMove(TObject* s, TShiftState Shift, int X, int Y) {
+        Log.push_back(N(s) + " move " + Mouse(Shift, X, Y));
+    }
+    void MouseUp(TObject* s, TMouseButton B, TShiftState Shift, int X, int Y) {
+        Log.push_back(N(s) + " up" + SysUtils::IntToStr(B) + " " + Mouse(Shift, X, Y));
+    }
+    void KeyDown(TObject* s, WORD& Key, TShiftState) {
+        Log.push_back(N(s) + " keydown " + SysUtils::IntToStr(Key));
+        if (Key == VK_F3) Key = 0;
+    }
+    void KeyPress(TObject* s, wchar_t& Key) {
+        Log.push_back(N(s) + " keypress " + SysUtils::IntToStr(int(Key)));
+        if (Key == L'q') Key = 0;
     }
     static String N(TObject* o) {
         auto* c = dynamic_cast<Classes::TComponent*>(o);
@@ -104,6 +137,8 @@ TEST(ControlInput, ClicksKeysAndTheFocusComingAndGoing) {
     SendMessageW(a, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
     EXPECT_EQ(GetCapture(), nullptr);
     s.A->SetControlStyle(s.A->GetControlStyle() - TControlStyle{csClickEvents, csDoubleClicks});
+    s.A->SetOnMouseDown(nullptr);
+    s.A->SetOnMouseUp(nullptr);
     SendMessageW(a, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     SendMessageW(a, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     SendMessageW(a, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
@@ -111,7 +146,9 @@ TEST(ControlInput, ClicksKeysAndTheFocusComingAndGoing) {
     SendMessageW(a, WM_SYSKEYUP, 'X', 1 | (1 << 29) | (1 << 30) | (1u << 31));
     SendMessageW(a, WM_KEYUP, VK_F2, 1 | (1 << 30) | (1u << 31)); // the handler eats it
     EXPECT_EQ(s.Events.Take(),
-              (std::vector<String>{"A click", "A dblclick", "A keyup 116", "A keyup 88 alt", "A keyup 113"}));
+              (std::vector<String>{"A down0 5,5 left", "A click", "A up0 6,7", "A down0 5,5 left",
+                                   "A up0 300,7", "A up0 5,5", "A down0 5,5 left double", "A dblclick",
+                                   "A keyup 116", "A keyup 88 alt", "A keyup 113"}));
 
     // The focus: into A1 enters A, then A1; over to B leaves A1, then A; within A only what changes.
     s.A1->SetFocus();
@@ -226,7 +263,72 @@ TEST(ControlInput, DraggingOntoAnotherControl) {
     SendMessageW(a, WM_MOUSEMOVE, 0, TScene::At(s.A, s.B, 7, 7));
     delete s.B;
     SendMessageW(a, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    EXPECT_EQ(s.Events.Take(), (std::vector<String>{"A start", "A end nil 0,0", "A start",
+    EXPECT_EQ(s.Events.Take(), (std::vector<String>{"A start", "A end nil 0,0", "A up0 5,6", "A start",
                                                     "B over enter A 7,7", "A end nil 0,0"}));
     EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST(ControlInput, MouseOfGraphicControlsAndKeys) {
+    TScene s;
+    // Two graphic controls on the form, G2 above G1 where they overlap; a third one disabled.
+    auto graphic = [&](const char* name, int x, int y) {
+        auto* g = new TGraphicControl(&s.Form);
+        g->SetName(name);
+        g->SetParent(&s.Form);
+        g->SetBounds(x, y, 20, 20);
+        s.Events.BindMouse(g);
+        return g;
+    };
+    graphic("G1", 170, 10);
+    TGraphicControl* g2 = graphic("G2", 180, 20);
+    graphic("G3", 170, 100)->SetEnabled(false);
+    HWND f = s.Form.GetHandle();
+    struct TMove {
+        UINT Msg;
+        WPARAM Keys;
+        int X, Y;
+    };
+    // The press captures the mouse for G2: moves and the release outside it still go to G2 (no click).
+    const TMove moves[] = {{WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, 185, 25},
+                           {WM_MOUSEMOVE, MK_LBUTTON, 300, 150},
+                           {WM_LBUTTONUP, 0, 300, 150},
+                           {WM_MOUSEMOVE, 0, 175, 15},
+                           {WM_RBUTTONDOWN, MK_RBUTTON, 185, 25},
+                           {WM_RBUTTONUP, 0, 186, 26},
+                           {WM_LBUTTONDOWN, MK_LBUTTON, 181, 21},
+                           {WM_LBUTTONUP, 0, 182, 22},
+                           {WM_LBUTTONDOWN, MK_LBUTTON, 175, 105},
+                           {WM_LBUTTONUP, 0, 175, 105}};
+    for (const TMove& m : moves) {
+        SendMessageW(f, m.Msg, m.Keys, MAKELPARAM(m.X, m.Y));
+        if (m.Msg == WM_LBUTTONDOWN && m.X == 185) {
+            EXPECT_EQ(GetCapture(), f);
+        }
+    }
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(s.Events.Take(),
+              (std::vector<String>{"G2 down0 5,5 shift left", "G2 move 120,130 left", "G2 up0 120,130",
+                                   "G1 move 5,5", "G2 down1 5,5 right", "G2 up1 6,6", "G2 down0 1,1 left",
+                                   "G2 click", "G2 up0 2,2"}));
+    // A graphic control freed while it holds the mouse is forgotten.
+    SendMessageW(f, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(185, 25));
+    delete g2;
+    EXPECT_EQ(GetCapture(), nullptr);
+    SendMessageW(f, WM_LBUTTONUP, 0, MAKELPARAM(300, 150));
+    EXPECT_EQ(s.Events.Take(), (std::vector<String>{"G2 down0 5,5 left"}));
+
+    // Keys: OnKeyDown and OnKeyPress, a handler's 0 keeps the key from the window.
+    HWND a = s.A->GetHandle();
+    SendMessageW(a, WM_KEYDOWN, VK_F5, 1);
+    SendMessageW(a, WM_KEYDOWN, VK_F3, 1);
+    SendMessageW(a, WM_CHAR, L'ж', 1);
+    SendMessageW(a, WM_CHAR, L'q', 1);
+    // Tab, Enter and Esc go to the form first; nothing there takes them, so the control gets them.
+    SendMessageW(a, WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_EQ(s.Events.Take(), (std::vector<String>{"A keydown 116", "A keydown 114", "A keypress 1078",
+                                                    "A keypress 113", "A keydown 13"}));
+    EXPECT_FALSE(IsAccel(L'a', "&&a"));
+    EXPECT_TRUE(IsAccel(L'b', "&&a&B"));
+    EXPECT_TRUE(IsAccel(L'д', "&Да"));
+    EXPECT_FALSE(IsAccel(L'a', "a&"));
 }
