@@ -2,7 +2,9 @@
 #include "ide/IdeDesigner.h"
 
 #include "framework/core/ClassesReaderWriter.h"
+#include "framework/core/ClassesRegistry.h"
 #include "framework/core/ClassesText.h"
+#include "framework/vcl/StdCtrls.h"
 
 #include <algorithm>
 
@@ -77,6 +79,8 @@ String TextOfBinary(Classes::TMemoryStream& Binary) {
 } // namespace
 
 TDesigner::TDesigner() {
+    // The framework's controls that forms hold (its other units register their classes themselves).
+    Classes::RegisterClasses({&StdCtrls::TLabel::ClassInfo});
     NewForm("Form1", "TForm1");
 }
 

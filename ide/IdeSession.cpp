@@ -5,6 +5,7 @@
 #include "framework/vcl/Menus.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <set>
 
@@ -30,6 +31,8 @@ bool ParseSessionOptions(const std::vector<String>& Args, TSessionOptions& Optio
         } else if (a == "--verb" && i + 2 < Args.size()) {
             Options.VerbComponent = Args[++i];
             if (!SysUtils::TryStrToInt(Args[++i], Options.VerbIndex) || Options.VerbIndex < 0) return false;
+        } else if (a == "--open" && more) {
+            Options.Open = Args[++i];
         } else if (a == "--shots" && more) {
             Options.Shots = Args[++i];
         } else if (a.rfind("--", 0) == 0) {
@@ -88,13 +91,22 @@ std::set<HWND> VisibleThreadWindows() {
     return windows;
 }
 
-void Shoot(HWND Window, const String& FileName) {
-    RedrawWindow(Window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    try {
-        Examples::SaveWindowShot(Window, FileName);
-    } catch (const SysUtils::Exception&) {
-        Examples::SaveScreenShot(Window, FileName);
-    }
+String WindowTitle(HWND h) {
+    std::wstring s(size_t(GetWindowTextLengthW(h)) + 1, L'\0');
+    s.resize(size_t(GetWindowTextW(h, s.data(), int(s.size()))));
+    return SysUtils::Utf16ToUtf8(std::u16string(s.begin(), s.end()));
+}
+
+// What the screen shows of the window (its child windows paint only there), brought to the top first; the
+// picture's file name and the window's title go to standard output.
+void Shoot(HWND Window, const String& Dir, const String& Name) {
+    SetWindowPos(Window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RedrawWindow(Window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+    Pump(100);
+    Examples::SaveScreenShot(Window, SysUtils::IncludeTrailingBackslash(Dir) + Name + ".png");
+    String line = Name + ".png: " + WindowTitle(Window) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
 }
 
 // The framework's own menu designer of a plain menu: its entries, indented by level.
@@ -256,9 +268,9 @@ public:
         if (shots) {
             CreateDirectoryW(Wide(FOptions.Shots).c_str(), nullptr);
             Pump(200);
-            Shoot(FDesigner.GetDesignForm()->GetHandle(), ShotName("form"));
-            Shoot(FInspector->GetHandle(), ShotName("inspector"));
-            Shoot(FPalette->GetHandle(), ShotName("palette"));
+            Shoot(FDesigner.GetDesignForm()->GetHandle(), FOptions.Shots, "form");
+            Shoot(FInspector->GetHandle(), FOptions.Shots, "inspector");
+            Shoot(FPalette->GetHandle(), FOptions.Shots, "palette");
         }
         if (!FOptions.EditComponent.empty()) {
             FDesigner.SelectComponent(Find(FOptions.EditComponent));
@@ -270,7 +282,19 @@ public:
             FInspector->EditRow(e);
             StopWatching();
             Pump(100);
-            if (shots) Shoot(FInspector->GetHandle(), ShotName("inspector-edited"));
+            if (shots) Shoot(FInspector->GetHandle(), FOptions.Shots, "inspector-edited");
+        }
+        if (!FOptions.Open.empty()) {
+            TComponent* c = Find(FOptions.Open);
+            std::set<HWND> before = VisibleThreadWindows();
+            WatchDialogs("open");
+            DoubleClick(c);
+            StopWatching();
+            Pump(300);
+            if (shots)
+                for (HWND h : VisibleThreadWindows())
+                    if (!before.contains(h) && !FKnown.contains(h))
+                        Shoot(h, FOptions.Shots, "open-" + SysUtils::IntToStr(++FOpenShots));
         }
         if (!FOptions.VerbComponent.empty()) {
             TComponent* c = Find(FOptions.VerbComponent);
@@ -285,7 +309,8 @@ public:
             Pump(300);
             if (shots)
                 for (HWND h : VisibleThreadWindows())
-                    if (!before.contains(h)) Shoot(h, ShotName("verb-" + SysUtils::IntToStr(++FVerbShots)));
+                    if (!before.contains(h) && !FKnown.contains(h))
+                        Shoot(h, FOptions.Shots, "verb-" + SysUtils::IntToStr(++FVerbShots));
         }
         if (shots) return 0;
         // A person's session: until the form or the Object Inspector is closed.
@@ -301,10 +326,6 @@ public:
     }
 
 private:
-    String ShotName(const String& Name) const {
-        return SysUtils::IncludeTrailingBackslash(FOptions.Shots) + Name + ".png";
-    }
-
     TComponent* Find(const String& Name) {
         TComponent* root = FDesigner.GetRoot();
         TComponent* c = SysUtils::SameText(Name, root->GetName()) ? root : root->FindComponent(Name);
@@ -334,11 +355,13 @@ private:
             }
             s->FKnown.insert(h);
             if (!s->FOptions.Shots.empty()) {
-                int n = s->FWatchPrefix == "verb" ? ++s->FVerbShots : ++s->FDialogShots;
-                String name = s->FWatchPrefix == "verb" || n > 1
+                int n = s->FWatchPrefix == "verb"   ? ++s->FVerbShots
+                        : s->FWatchPrefix == "open" ? ++s->FOpenShots
+                                                    : ++s->FDialogShots;
+                String name = s->FWatchPrefix != "dialog" || n > 1
                                   ? s->FWatchPrefix + "-" + SysUtils::IntToStr(n)
                                   : s->FWatchPrefix;
-                Guarded([&] { Shoot(h, s->ShotName(name)); });
+                Guarded([&] { Shoot(h, s->FOptions.Shots, name); });
             }
             PostMessageW(h, WM_COMMAND, IDCANCEL, 0);
             PostMessageW(h, WM_CLOSE, 0, 0);
@@ -604,7 +627,7 @@ private:
     std::set<HWND> FKnown;
     HWND FSeen = nullptr;
     UINT_PTR FTimer = 0;
-    int FVerbShots = 0, FDialogShots = 0;
+    int FVerbShots = 0, FDialogShots = 0, FOpenShots = 0;
 };
 
 } // namespace

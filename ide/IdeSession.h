@@ -13,10 +13,13 @@
 // place (Enter applies it, Escape restores it), a double-click steps through a value list or expands and
 // folds sub-properties ("+" and "-"), and "..." runs the editor's dialog.
 //
-// With --shots DIR the session makes its pictures and ends: form.png, inspector.png, palette.png; with
-// --edit NAME.PROPERTY, the dialog the editor opens as dialog.png (then cancelled); with --verb NAME INDEX,
-// every window the verb opens as verb-N.png (N from 1; a modal one is cancelled). Exit code 0; a component
-// or property that does not exist is an error.
+// --select NAME selects a component first; --edit NAME.PROPERTY runs that property's editor (Edit, as
+// "..." does); --open NAME double-clicks the component; --verb NAME INDEX runs a verb of its component
+// editor. A modal window opened by them is photographed and cancelled. With --shots DIR the session makes
+// its pictures and ends: form.png, inspector.png, palette.png, the dialog an --edit opens as dialog.png and
+// the Object Inspector after it as inspector-edited.png, every window --open or --verb opens as open-N.png
+// or verb-N.png (N from 1); each picture's file name and its window's title are printed ("form.png: Form1
+// caption"). Exit code 0; a component, property or verb that does not exist is an error.
 #pragma once
 
 #include "ide/IdeDesigner.h"
@@ -29,6 +32,7 @@ struct TSessionOptions {
     std::vector<String> Packages;
     String Select;                      // --select NAME
     String EditComponent, EditProperty; // --edit NAME.PROPERTY
+    String Open;                        // --open NAME: a double-click on the component
     String VerbComponent;               // --verb NAME INDEX
     int VerbIndex = -1;
     String Shots; // --shots DIR

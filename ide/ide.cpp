@@ -3,8 +3,8 @@
 //   ide.exe palette PACKAGE.dll ...   loads the packages in that order (each one's required packages must
 //                                     come before it) and prints their descriptions and flags, the palette
 //                                     and the registered editors (IdePalette.h), then unloads them
-//   ide.exe design FORM.dfm [PACKAGE.dll ...] [--select NAME] [--edit NAME.PROPERTY] [--verb NAME INDEX]
-//                  [--shots DIR]
+//   ide.exe design FORM.dfm [PACKAGE.dll ...] [--select NAME] [--edit NAME.PROPERTY] [--open NAME]
+//                  [--verb NAME INDEX] [--shots DIR]
 //                                     a design session on the form (IdeSession.h); with --shots it saves
 //                                     pictures of its windows into DIR and ends
 //   ide.exe copy FORM.dfm [PACKAGE.dll ...] NAME ...
@@ -29,7 +29,7 @@ using SysUtils::String;
 
 const char* const Usage = "usage: ide.exe palette PACKAGE.dll ...\n"
                           "       ide.exe design FORM.dfm [PACKAGE.dll ...] [--select NAME] "
-                          "[--edit NAME.PROPERTY] [--verb NAME INDEX] [--shots DIR]\n"
+                          "[--edit NAME.PROPERTY] [--open NAME] [--verb NAME INDEX] [--shots DIR]\n"
                           "       ide.exe copy FORM.dfm [PACKAGE.dll ...] NAME ...\n"
                           "       ide.exe paste FORM.dfm [PACKAGE.dll ...]\n";
 
@@ -37,7 +37,7 @@ bool IsPackageName(const String& Arg) {
     return Arg.size() > 4 && SysUtils::SameText(Arg.substr(Arg.size() - 4), ".dll");
 }
 
-int Copy(Ide::TPackageManager& Ide, const std::vector<String>& Args) {
+int Copy(const std::vector<String>& Args) {
     Ide::TDesigner designer;
     designer.LoadFromFile(Args[1]);
     DsgnIntf::TComponentList list;
@@ -49,7 +49,6 @@ int Copy(Ide::TPackageManager& Ide, const std::vector<String>& Args) {
     }
     if (list.Count() == 0) throw SysUtils::Exception("No component named to copy");
     designer.CopyComponents(designer.GetRoot(), &list);
-    (void)Ide;
     return 0;
 }
 
@@ -98,7 +97,7 @@ int wmain(int argc, wchar_t** argv) {
         }
         for (size_t i = 2; i < args.size(); ++i)
             if (IsPackageName(args[i])) ide.LoadPackage(args[i]);
-        return command == "copy" ? Copy(ide, args) : Paste(args);
+        return command == "copy" ? Copy(args) : Paste(args);
     } catch (const SysUtils::Exception& e) {
         std::fflush(stdout);
         std::fprintf(stderr, "ide: %s\n", e.Message().c_str());

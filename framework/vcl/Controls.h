@@ -38,6 +38,7 @@
 // reused.
 #pragma once
 
+#include "framework/core/ClassesLists.h"
 #include "framework/vcl/Graphics.h"
 #include "framework/vcl/Messages.h"
 
@@ -229,6 +230,21 @@ struct TCreateParams {
 
 class TWinControl;
 class TDragManager;
+
+// A string list that is a property: streamed as Name.Strings, a list of strings (an ASCII string as a string,
+// any other as a wide string), copied with Assign. Combo box and list box items and a colour dialog's custom
+// colours are such lists.
+class TPersistentStrings : public Classes::TPersistent, public Classes::TStringList {
+    DECLARE_CLASS(TPersistentStrings, Classes::TPersistent)
+public:
+    TPersistentStrings() = default;
+    // From another string list (a TPersistentStrings): its strings and objects.
+    void Assign(Classes::TPersistent* Source) override;
+    void Assign(const Classes::TStrings& Source);
+
+protected:
+    void DefineProperties(Classes::TFiler& Filer) override;
+};
 
 class TControl : public TComponent {
     DECLARE_CLASS(TControl, TComponent)
@@ -513,6 +529,11 @@ protected:
     bool IsSystemSubclass() const;
     // A common control gets the control's font (for its text: TFont::GetHandleFor).
     void SendFont(bool Redraw);
+    // The text the window holds now (what the user typed into an edit), taken into Text without telling the
+    // window; TextFromWindow returns whether it changed.
+    bool TextFromWindow();
+    // Text set to Value without telling the window (the window shows it already).
+    void SetTextQuietly(const String& Value) { FText = Value; }
 
     // Message handlers.
     void WMPaint(TMessage& Message);

@@ -453,6 +453,9 @@ void TWinControl::WndProc(TMessage& Message) {
     case WM_HSCROLL:
     case WM_VSCROLL:
     case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
         WMReflect(Message, reinterpret_cast<HWND>(Message.LParam));
         return;
     case WM_NOTIFY:
@@ -931,6 +934,17 @@ TShiftState KeyDataToShiftState(LPARAM KeyData) {
     if (GetKeyState(VK_CONTROL) < 0) shift.Include(ssCtrl);
     if (KeyData & (LPARAM(1) << 29)) shift.Include(ssAlt); // the context bit: Alt is down
     return shift;
+}
+
+bool TWinControl::TextFromWindow() {
+    if (FHandle == nullptr) return false;
+    std::u16string text(size_t(GetWindowTextLengthW(FHandle)) + 1, u'\0');
+    int n = GetWindowTextW(FHandle, reinterpret_cast<LPWSTR>(text.data()), int(text.size()));
+    text.resize(size_t(std::max(n, 0)));
+    String value = SysUtils::Utf16ToUtf8(text);
+    if (value == FText) return false;
+    FText = value;
+    return true;
 }
 
 void TWinControl::SendFont(bool Redraw) {

@@ -20,6 +20,7 @@ using namespace Messages;
 using namespace TypInfo;
 using Controls::TControl;
 using Controls::TCreateParams;
+using Controls::TWinControl;
 using Graphics::TRect;
 
 namespace {
@@ -66,6 +67,11 @@ TCustomForm::TCustomForm(TComponent* AOwner)
 TCustomForm::~TCustomForm() {
     auto& list = FormList();
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    try {
+        FOnDestroy(this);
+    } catch (...) {
+        if (Application) Application->HandleException(this);
+    }
     // The form's window goes while the form is still a form (its messages reach this class's WndProc).
     Destroying();
     DestroyHandle();
@@ -291,6 +297,7 @@ void TCustomForm::SetMenu(Menus::TMainMenu* Value) {
 
 void TCustomForm::Notification(TComponent* AComponent, Classes::TOperation Operation) {
     inherited::Notification(AComponent, Operation);
+    if (Operation == Classes::opRemove && AComponent == FActiveControl) FActiveControl = nullptr;
     if (Operation == Classes::opRemove && AComponent == FMenu) {
         // The menu is going (it has taken its bar back already): only the link goes.
         FMenu = nullptr;
@@ -327,6 +334,10 @@ bool TCustomForm::CloseQuery() {
 }
 
 void TCustomForm::Close() {
+    if (FFormState.Contains(fsModal)) {
+        FModalResult = mrCancel;
+        return;
+    }
     if (!CloseQuery()) return;
     TCloseAction action = caHide;
     DoClose(action);
@@ -340,6 +351,126 @@ void TCustomForm::Close() {
     } else {
         Release();
     }
+}
+
+void TCustomForm::Activate() {
+    FOnActivate(this);
+}
+
+void TCustomForm::Deactivate() {
+    FOnDeactivate(this);
+}
+
+bool TCustomForm::CloseModal(TCloseAction& Action) {
+    Action = caHide;
+    try {
+        if (CloseQuery())
+            DoClose(Action);
+        else
+            Action = caNone;
+    } catch (...) {
+        FModalResult = mrNone;
+        throw;
+    }
+    if (Action == caNone) FModalResult = mrNone;
+    return Action != caNone;
+}
+
+TModalResult TCustomForm::ShowModal() {
+    if (GetVisible() || !GetEnabled() || FFormState.Contains(fsModal) || GetParent() != nullptr)
+        throw Classes::EInvalidOperation("Cannot make a visible window modal");
+    if (HWND capture = GetCapture()) {
+        SendMessageW(capture, WM_CANCELMODE, 0, 0);
+        ReleaseCapture();
+    }
+    HWND previous = GetActiveWindow();
+    HandleNeeded();
+    FFormState.Include(fsModal);
+    FModalResult = mrNone;
+    TTaskWindowList disabled = DisableTaskWindows(GetHandle());
+    TCloseAction action = caHide;
+    bool quit = false;
+    try {
+        Show();
+        // 1. The messages, until something sets the result and OnCloseQuery and OnClose let the form go.
+        while (true) {
+            try {
+                if (FModalResult == mrNone) Application->HandleMessage();
+                if (Application->FTerminated) {
+                    // The application is ending: the run ends, and so will the loop outside it.
+                    Application->FTerminated = false;
+                    quit = true;
+                    FModalResult = mrCancel;
+                    break;
+                }
+                if (FModalResult != mrNone && CloseModal(action)) break;
+            } catch (...) {
+                Application->HandleException(this);
+            }
+        }
+    } catch (...) {
+        FFormState.Exclude(fsModal);
+        throw;
+    }
+    // 2. Hidden, the other windows back, the previous window active again.
+    FFormState.Exclude(fsModal);
+    if (HandleAllocated()) {
+        // The owner is activated first, so that hiding does not hand the activation to a window of another
+        // program.
+        EnableTaskWindows(disabled);
+        if (previous && IsWindow(previous)) SetActiveWindow(previous);
+        Hide();
+    }
+    EnableTaskWindows(disabled); // when the window went meanwhile
+    if (quit) PostQuitMessage(0);
+    TModalResult result = FModalResult;
+    if (action == caFree) Release();
+    return result;
+}
+
+Controls::TWinControl* TCustomForm::FocusedInForm() const {
+    // The nearest control of this framework at or above the window with the focus (a combo box's edit).
+    for (HWND h = GetFocus(); h; h = ::GetParent(h))
+        if (TWinControl* c = FindControl(h)) {
+            return c != this && c->GetRootControl() == this ? c : nullptr;
+        }
+    return nullptr;
+}
+
+Controls::TWinControl* TCustomForm::GetActiveControl() const {
+    if (TWinControl* focused = GetFocusedControl(); focused && focused != this) return focused;
+    return FActiveControl;
+}
+
+void TCustomForm::SetActiveControl(Controls::TWinControl* Value) {
+    if (Value == FActiveControl) return;
+    bool loading = GetComponentState().Contains(Classes::csLoading);
+    if (Value && !loading && (Value->GetRootControl() != this || !Value->CanFocus()))
+        throw Classes::EInvalidOperation("Cannot focus a disabled or invisible window");
+    if (FActiveControl) FActiveControl->RemoveFreeNotification(this);
+    FActiveControl = Value;
+    if (Value) Value->FreeNotification(this);
+    if (Value && !loading && HandleAllocated() && GetActiveWindow() == GetHandle()) Value->SetFocus();
+}
+
+void TCustomForm::WMActivate(TMessage& Message) {
+    if (LOWORD(Message.WParam) == WA_INACTIVE) {
+        DefaultHandler(Message);
+        Deactivate();
+        return;
+    }
+    if (HIWORD(Message.WParam) == 0 && FocusedInForm() == nullptr) {
+        // The focus goes to the control that had it last, else ActiveControl, else the first in tab order.
+        TWinControl* target = GetFocusedControl();
+        if (target == this || (target && !target->CanFocus())) target = nullptr;
+        if (target == nullptr && FActiveControl && FActiveControl->CanFocus()) target = FActiveControl;
+        if (target == nullptr) target = FindNextControl(nullptr, true, true, false);
+        if (target)
+            target->SetFocus();
+        else
+            DefaultHandler(Message);
+    }
+    Activate();
 }
 
 void TCustomForm::Release() {
@@ -362,6 +493,17 @@ void TCustomForm::WndProc(TMessage& Message) {
     case CM_RELEASE:
         delete this; // nothing of the form is touched after this
         return;
+    case WM_ACTIVATE:
+        WMActivate(Message);
+        return;
+    case Controls::CM_DIALOGKEY:
+        // Tab and Shift+Tab (not with Ctrl) move the focus; the other keys go to the controls.
+        if (Message.WParam == VK_TAB && GetKeyState(VK_CONTROL) >= 0) {
+            SelectNext(FocusedInForm(), GetKeyState(VK_SHIFT) >= 0, true);
+            Message.Result = 1;
+            return;
+        }
+        break;
     case WM_COMMAND:
         // A command of the menu bar goes to its item.
         if (Message.LParam == 0 && HIWORD(Message.WParam) == 0 && FMenu != nullptr &&
@@ -395,6 +537,7 @@ PUBLISHED(TCustomForm, "Forms");
 PUBLISHED(
     TForm, "Forms", Prop<&TControl::GetWidth, &TControl::SetWidth>("Width").Stored(false),
     Prop<&TControl::GetHeight, &TControl::SetHeight>("Height").Stored(false),
+    Prop<&TCustomForm::GetActiveControl, &TCustomForm::SetActiveControl>("ActiveControl"),
     Prop<&TCustomForm::GetBorderIcons, &TCustomForm::SetBorderIcons>("BorderIcons")
         .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize}),
     Prop<&TCustomForm::GetBorderStyle, &TCustomForm::SetBorderStyle>("BorderStyle").Default(bsSizeable),
@@ -410,9 +553,12 @@ PUBLISHED(
     Prop<&TCustomForm::GetOldCreateOrder, &TCustomForm::SetOldCreateOrder>("OldCreateOrder").Default(false),
     Prop<&TCustomForm::GetPosition, &TCustomForm::SetPosition>("Position").Default(poDesigned),
     Prop<&TControl::GetVisible, &TCustomForm::SetVisible>("Visible").Default(false),
+    Prop<&TCustomForm::GetOnActivate, &TCustomForm::SetOnActivate>("OnActivate"),
     Prop<&TCustomForm::GetOnClose, &TCustomForm::SetOnClose>("OnClose"),
     Prop<&TCustomForm::GetOnCloseQuery, &TCustomForm::SetOnCloseQuery>("OnCloseQuery"),
     Prop<&TCustomForm::GetOnCreate, &TCustomForm::SetOnCreate>("OnCreate"),
+    Prop<&TCustomForm::GetOnDeactivate, &TCustomForm::SetOnDeactivate>("OnDeactivate"),
+    Prop<&TCustomForm::GetOnDestroy, &TCustomForm::SetOnDestroy>("OnDestroy"),
     Prop<&TCustomForm::GetOnHide, &TCustomForm::SetOnHide>("OnHide"),
     Prop<&TCustomForm::GetOnShow, &TCustomForm::SetOnShow>("OnShow"),
     Prop<&TCustomForm::GetPixelsPerInch, &TCustomForm::SetPixelsPerInch>("PixelsPerInch"),

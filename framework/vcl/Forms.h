@@ -62,8 +62,13 @@ PUBLISHED_ENUM(TFormStyle, uint8_t, fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop
 PUBLISHED_ENUM(TPosition, uint8_t, poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter)
 PUBLISHED_ENUM(TCloseAction, uint8_t, caNone, caHide, caFree, caMinimize)
 
-enum TFormStateItem : uint8_t { fsCreating, fsVisible, fsShowing };
+enum TFormStateItem : uint8_t { fsCreating, fsVisible, fsShowing, fsModal };
 using TFormState = System::TSet<TFormStateItem>;
+
+// What ended a modal run (ShowModal's result, a button's ModalResult): mrNone (0) keeps it going.
+using TModalResult = int;
+inline constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5,
+                              mrYes = 6, mrNo = 7, mrAll = 8;
 
 using TCloseEvent = System::TEvent<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = System::TEvent<void(TObject* Sender, bool& CanClose)>;
@@ -137,8 +142,38 @@ public:
     void SetOnCloseQuery(const TCloseQueryEvent& Value) { FOnCloseQuery = Value; }
 
     // Asks OnCloseQuery, then OnClose with caHide: the main form ends the application, another form hides
-    // (caFree: Release; caMinimize: minimised; caNone: stays).
+    // (caFree: Release; caMinimize: minimised; caNone: stays). A form shown modally only sets ModalResult to
+    // mrCancel: its modal run does the rest.
     void Close();
+
+    // ---- Modal runs. ShowModal disables the application's other top-level windows, shows the form and
+    // handles messages until ModalResult is not mrNone (a button with a ModalResult, the close box or Esc on
+    // a Cancel button: mrCancel; the application ending: mrCancel); then asks OnCloseQuery (false: the run
+    // goes on) and OnClose (caNone: goes on; caFree: the form is released afterwards), hides the form,
+    // enables the windows again, activates the window that was active before and returns ModalResult.
+    // EInvalidOperation "Cannot make a visible window modal" for a visible or disabled form. Exceptions that
+    // leave message handlers meanwhile are shown by the application, and the run goes on.
+    TModalResult ShowModal();
+    TModalResult GetModalResult() const { return FModalResult; }
+    void SetModalResult(TModalResult Value) { FModalResult = Value; }
+
+    // ---- The focus. ActiveControl: the control that has the focus in the form (the one that had it last
+    // while the form is not active), or the one set to get it: when the form is activated the focus goes to
+    // the control it had last, else ActiveControl, else the first control in tab order. Setting it on an
+    // active form moves the focus there; EInvalidOperation "Cannot focus a disabled or invisible window" for
+    // a control of another form or one that cannot take the focus (not checked while the form is read).
+    Controls::TWinControl* GetActiveControl() const;
+    void SetActiveControl(Controls::TWinControl* Value);
+    // Tab and Shift+Tab move the focus in tab order (TabStop controls, into group boxes); Enter and Esc go to
+    // the buttons (the default and cancel ones, see StdCtrls::TButton).
+    const TNotifyEvent& GetOnActivate() const { return FOnActivate; }
+    void SetOnActivate(const TNotifyEvent& Value) { FOnActivate = Value; }
+    const TNotifyEvent& GetOnDeactivate() const { return FOnDeactivate; }
+    void SetOnDeactivate(const TNotifyEvent& Value) { FOnDeactivate = Value; }
+    // OnDestroy fires when the form is freed, before its components go; the form's own class is gone by then
+    // (its destructor has run), so a handler of the form frees only what that destructor left alone.
+    const TNotifyEvent& GetOnDestroy() const { return FOnDestroy; }
+    void SetOnDestroy(const TNotifyEvent& Value) { FOnDestroy = Value; }
     bool CloseQuery();
     // Frees the form once the messages in the queue before this call are handled.
     void Release();
@@ -157,6 +192,8 @@ protected:
     virtual void DoShow();
     virtual void DoHide();
     virtual void DoClose(TCloseAction& Action);
+    virtual void Activate();
+    virtual void Deactivate();
     // The styles the border style, border icons and form style give a top-level window.
     void GetFrameStyles(DWORD& Style, DWORD& ExStyle) const;
 
@@ -166,6 +203,12 @@ private:
     [[noreturn]] void FieldNotFound(std::string_view Name, const char* ClassName) const;
     void IconChanged(TObject* Sender);
     void ApplyPosition();
+    // The end of a modal run once ModalResult is set: false when OnCloseQuery or OnClose keep the form.
+    bool CloseModal(TCloseAction& Action);
+    // WM_ACTIVATE: the focus into the form (see GetActiveControl), OnActivate / OnDeactivate.
+    void WMActivate(Messages::TMessage& Message);
+    // The control of this form whose window (or a window inside it) has the focus, or nullptr.
+    Controls::TWinControl* FocusedInForm() const;
 
     TFormBorderStyle FBorderStyle = bsSizeable;
     TBorderIcons FBorderIcons{biSystemMenu, biMinimize, biMaximize};
@@ -180,7 +223,9 @@ private:
     TFormState FFormState;
     Menus::TMainMenu* FMenu = nullptr;
     HWND FClientHandle = nullptr;
-    TNotifyEvent FOnCreate, FOnShow, FOnHide;
+    TNotifyEvent FOnCreate, FOnShow, FOnHide, FOnActivate, FOnDeactivate, FOnDestroy;
+    TModalResult FModalResult = mrNone;
+    Controls::TWinControl* FActiveControl = nullptr;
     TCloseEvent FOnClose;
     TCloseQueryEvent FOnCloseQuery;
 };
@@ -266,6 +311,7 @@ protected:
     void Notification(TComponent* AComponent, Classes::TOperation Operation) override;
 
 private:
+    friend class TCustomForm; // a modal run reads and clears the end of the application's loop
     void FormCreated(TCustomForm* Form);
     bool ProcessMessage();
     void WndProc(Messages::TMessage& Message);

@@ -1,4 +1,5 @@
-// StdCtrls: TCustomLabel and TLabel.
+// StdCtrls: TCustomLabel and TLabel (the windowed controls are in StdCtrlsButtons.cpp, StdCtrlsEdit.cpp and
+// StdCtrlsLists.cpp).
 #include "framework/vcl/StdCtrls.h"
 
 #include "framework/core/ClassesRegistry.h"
@@ -49,8 +50,30 @@ void TCustomLabel::SetWordWrap(bool Value) {
     Invalidate();
 }
 
+void TCustomLabel::SetFocusControl(Controls::TWinControl* Value) {
+    if (Value == FFocusControl) return;
+    if (FFocusControl) FFocusControl->RemoveFreeNotification(this);
+    FFocusControl = Value;
+    if (Value) Value->FreeNotification(this);
+}
+
+void TCustomLabel::Notification(Classes::TComponent* AComponent, Classes::TOperation Operation) {
+    inherited::Notification(AComponent, Operation);
+    if (Operation == Classes::opRemove && AComponent == FFocusControl) FFocusControl = nullptr;
+}
+
 void TCustomLabel::WndProc(TMessage& Message) {
     if (Message.Msg == CM_TEXTCHANGED || Message.Msg == CM_FONTCHANGED) AdjustBounds();
+    if (Message.Msg == Controls::CM_DIALOGCHAR) {
+        // The label's accelerator focuses its control.
+        Message.Result = 0;
+        if (FFocusControl && FShowAccelChar && GetEnabled() &&
+            Controls::IsAccel(wchar_t(Message.WParam), GetCaption()) && FFocusControl->CanFocus()) {
+            FFocusControl->SetFocus();
+            Message.Result = 1;
+        }
+        return;
+    }
     inherited::WndProc(Message);
 }
 
@@ -108,6 +131,7 @@ PUBLISHED(
         .Default(Controls::taLeftJustify),
     Prop<&TCustomLabel::GetAutoSize, &TCustomLabel::SetAutoSize>("AutoSize").Default(true),
     Prop<&TControl::GetCaption, &TControl::SetCaption>("Caption"),
+    Prop<&TCustomLabel::GetFocusControl, &TCustomLabel::SetFocusControl>("FocusControl"),
     Prop<&TControl::GetColor, &TControl::SetColor>("Color")
         .Type(&Graphics::TColor_TypeInfo)
         .Stored<&TControl::IsColorStored>(),
@@ -127,7 +151,11 @@ PUBLISHED(
 
 namespace {
 struct TStdCtrlsUnit {
-    TStdCtrlsUnit() { Classes::RegisterClasses({&TLabel::ClassInfo}); }
+    TStdCtrlsUnit() {
+        Classes::RegisterClasses({&TLabel::ClassInfo, &TEdit::ClassInfo, &TCheckBox::ClassInfo,
+                                  &TComboBox::ClassInfo, &TButton::ClassInfo, &TGroupBox::ClassInfo,
+                                  &TListBox::ClassInfo});
+    }
 } StdCtrlsUnit;
 } // namespace
 

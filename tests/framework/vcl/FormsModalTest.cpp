@@ -1,0 +1,275 @@
+// Forms: a dialog read from its text form (edits, a drop-down list, a group box with check boxes, a
+// multiple-selection list box, labels with focus controls, default and cancel buttons) run modally under
+// Wine and driven by posted keys: the focus in tab order, accelerators, Enter, Esc, the close box, OnExit
+// refusing a value, and the windows disabled and given back.
+#include "tests/framework/vcl/VclTestSupport.h"
+
+#include <memory>
+
+using namespace VclTest;
+using System::TObject;
+
+namespace {
+
+class TVclDialogForm : public Forms::TForm {
+    DECLARE_CLASS(TVclDialogForm, Forms::TForm)
+public:
+    using TForm::TForm;
+    StdCtrls::TLabel *lbCaption = nullptr, *lbSize = nullptr, *lbSpace = nullptr;
+    StdCtrls::TEdit *edtCaption = nullptr, *edtSize = nullptr, *edtSpace = nullptr;
+    StdCtrls::TComboBox* cmbAlign = nullptr;
+    StdCtrls::TGroupBox* gbOptions = nullptr;
+    StdCtrls::TCheckBox *cbOpt1 = nullptr, *cbOpt2 = nullptr;
+    StdCtrls::TListBox* lbFiles = nullptr;
+    StdCtrls::TButton *OKBtn = nullptr, *CancelBtn = nullptr;
+    String FOldSize;
+    std::vector<String>* Log = nullptr;
+
+    void L(const String& s) {
+        if (Log) Log->push_back(s);
+    }
+    void FormActivate(TObject*) { L("activate"); }
+    void FormDestroy(TObject*) { L("destroy"); }
+    void edtSizeEnter(TObject*) { FOldSize = edtSize->GetText(); }
+    void edtSizeExit(TObject*) {
+        String text = edtSize->GetText();
+        for (char c : text)
+            if (c < '0' || c > '9') {
+                edtSize->SetText(FOldSize);
+                edtSize->SetFocus();
+                SetModalResult(Forms::mrNone);
+                throw SysUtils::EConvertError("'" + text + "' is not a valid integer value");
+            }
+    }
+    void OKBtnClick(TObject*) {
+        L("ok " + SysUtils::IntToStr(GetModalResult()));
+        edtSizeExit(this);
+    }
+};
+
+PUBLISHED(TVclDialogForm, "FormsModalTest", PUBLISHED_FIELD(TVclDialogForm, lbCaption),
+          PUBLISHED_FIELD(TVclDialogForm, lbSize), PUBLISHED_FIELD(TVclDialogForm, lbSpace),
+          PUBLISHED_FIELD(TVclDialogForm, edtCaption), PUBLISHED_FIELD(TVclDialogForm, edtSize),
+          PUBLISHED_FIELD(TVclDialogForm, edtSpace), PUBLISHED_FIELD(TVclDialogForm, cmbAlign),
+          PUBLISHED_FIELD(TVclDialogForm, gbOptions), PUBLISHED_FIELD(TVclDialogForm, cbOpt1),
+          PUBLISHED_FIELD(TVclDialogForm, cbOpt2), PUBLISHED_FIELD(TVclDialogForm, lbFiles),
+          PUBLISHED_FIELD(TVclDialogForm, OKBtn), PUBLISHED_FIELD(TVclDialogForm, CancelBtn),
+          PUBLISHED_METHOD(TVclDialogForm, FormActivate), PUBLISHED_METHOD(TVclDialogForm, FormDestroy),
+          PUBLISHED_METHOD(TVclDialogForm, edtSizeEnter), PUBLISHED_METHOD(TVclDialogForm, edtSizeExit),
+          PUBLISHED_METHOD(TVclDialogForm, OKBtnClick));
+
+BOOL CALLBACK FindBox(HWND h, LPARAM lp) {
+    wchar_t cls[16] = {};
+    GetClassNameW(h, cls, 16);
+    if (IsWindowVisible(h) && wcscmp(cls, L"#32770") == 0) {
+        *reinterpret_cast<bool*>(lp) = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Runs its steps one per tick of a thread timer, from whatever loop dispatches them (ShowModal's), never
+// while a message box is up.
+class TScript {
+public:
+    explicit TScript(std::vector<std::function<void()>> Steps) : FSteps(std::move(Steps)) {
+        Current() = this;
+        FTimer = SetTimer(nullptr, 0, 40, &Tick);
+    }
+    ~TScript() {
+        KillTimer(nullptr, FTimer);
+        Current() = nullptr;
+    }
+    size_t Done() const { return FNext; }
+
+private:
+    static TScript*& Current() {
+        static TScript* current = nullptr;
+        return current;
+    }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        TScript* self = Current();
+        bool box = false;
+        EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
+        if (self == nullptr || box || self->FNext >= self->FSteps.size()) return;
+        std::function<void()> step = self->FSteps[self->FNext++];
+        try {
+            step();
+        } catch (...) {
+            ADD_FAILURE() << "step " << self->FNext << " raised";
+        }
+    }
+    std::vector<std::function<void()>> FSteps;
+    size_t FNext = 0;
+    UINT_PTR FTimer;
+};
+
+// A key pressed on the window with the focus (posted: it goes through the loop's TranslateMessage).
+void Key(WORD vk, bool shift = false) {
+    BYTE state[256];
+    GetKeyboardState(state);
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(state);
+    HWND f = GetFocus();
+    PostMessageW(f, WM_KEYDOWN, vk, 1);
+    PostMessageW(f, WM_KEYUP, vk, LPARAM(1 | (1u << 30) | (1u << 31)));
+}
+
+void AltChar(wchar_t c) {
+    PostMessageW(GetFocus(), WM_SYSCHAR, c, LPARAM(1 | (1 << 29)));
+}
+
+} // namespace
+
+TEST(FormsModal, ADialogFromItsFormRunsModallyDrivenByKeys) {
+    std::vector<String> log;
+    std::unique_ptr<TVclDialogForm> d(Forms::TCustomForm::Create<TVclDialogForm>(nullptr));
+    d->Log = &log;
+    // 1. What the text form gave.
+    EXPECT_EQ(d->GetBorderStyle(), Forms::bsDialog);
+    EXPECT_EQ(d->GetActiveControl(), d->edtSize);
+    EXPECT_EQ(d->lbSize->GetFocusControl(), d->edtSize);
+    EXPECT_EQ(d->cmbAlign->GetItems()->GetCommaText(), "alDown,alUp,alCenter");
+    EXPECT_EQ(d->cmbAlign->GetStyle(), StdCtrls::csDropDownList);
+    EXPECT_EQ(d->cmbAlign->GetItemHeight(), 13);
+    EXPECT_EQ(d->lbFiles->GetItems()->Get(0), "один");
+    EXPECT_TRUE(d->lbFiles->GetMultiSelect());
+    EXPECT_EQ(d->cbOpt1->GetParent(), d->gbOptions);
+    EXPECT_TRUE(d->cbOpt2->GetChecked());
+    EXPECT_EQ(d->gbOptions->GetColor(), Graphics::clBtnFace);
+    EXPECT_TRUE(d->OKBtn->GetDefault());
+    EXPECT_TRUE(d->CancelBtn->GetCancel());
+    EXPECT_EQ(d->OKBtn->GetModalResult(), Forms::mrOk);
+    EXPECT_EQ(d->edtCaption->GetText(), "Меню");
+    EXPECT_EQ(d->edtSpace->GetTabOrder(), 2);
+    EXPECT_EQ(d->cbOpt2->GetTabOrder(), 1);
+
+    // Another window of the application, disabled while the dialog runs.
+    Forms::TForm other(nullptr);
+    other.SetBounds(0, 0, 200, 100);
+    other.Show();
+    SetActiveWindow(other.GetHandle());
+    auto focus = [](Controls::TWinControl* c) { return GetFocus() == c->GetHandle(); };
+
+    // 2. The focus around the dialog, accelerators, then Enter on the default button.
+    bool otherDisabled = false;
+    std::vector<bool> at;
+    {
+        TScript script({
+            [&] {
+                otherDisabled = !IsWindowEnabled(other.GetHandle());
+                at.push_back(focus(d->edtSize)); // ActiveControl has the focus
+                Key(VK_TAB);
+            },
+            [&] {
+                at.push_back(focus(d->edtSpace));
+                Key(VK_TAB);
+            },
+            [&] {
+                at.push_back(focus(d->cmbAlign));
+                Key(VK_TAB); // into the group box
+            },
+            [&] {
+                at.push_back(focus(d->cbOpt1));
+                Key(VK_TAB, true); // back
+            },
+            [&] {
+                at.push_back(focus(d->cmbAlign));
+                AltChar(L'c'); // "&Caption"
+            },
+            [&] {
+                at.push_back(focus(d->edtCaption));
+                AltChar(L'1'); // "Opt&1": focused and ticked
+            },
+            [&] {
+                at.push_back(focus(d->cbOpt1) && d->cbOpt1->GetChecked());
+                PostMessageW(GetFocus(), WM_CHAR, L'p', 1); // a check box takes no characters: "S&pace"
+            },
+            [&] {
+                at.push_back(focus(d->edtSpace));
+                PostMessageW(GetFocus(), WM_CHAR, L'i',
+                             1); // an edit takes it (in place of its text, selected)
+            },
+            [&] {
+                at.push_back(focus(d->edtSpace) && d->edtSpace->GetText() == "i");
+                d->edtSpace->SetText("3");
+                d->OKBtn->SetDefault(false); // Enter without a default button: nothing closes
+                Key(VK_RETURN);
+            },
+            [&] {
+                at.push_back(d->GetModalResult() == Forms::mrNone && d->GetVisible());
+                d->OKBtn->SetDefault(true);
+                Key(VK_RETURN);
+            },
+        });
+        EXPECT_EQ(d->ShowModal(), Forms::mrOk);
+        EXPECT_EQ(script.Done(), 10u);
+    }
+    EXPECT_TRUE(otherDisabled);
+    EXPECT_EQ(at, std::vector<bool>(10, true));
+    EXPECT_FALSE(d->GetVisible());
+    EXPECT_TRUE(IsWindowEnabled(other.GetHandle()));
+    EXPECT_EQ(GetActiveWindow(), other.GetHandle());
+    EXPECT_EQ(log, (std::vector<String>{"activate", "ok 1"}));
+    log.clear();
+
+    // 3. Esc clicks Cancel; the close box gives mrCancel; a focused button is the default one.
+    struct TCase {
+        std::function<void()> Do;
+        int Result;
+    };
+    const TCase cases[] = {
+        {[] { Key(VK_ESCAPE); }, Forms::mrCancel},
+        {[&] { PostMessageW(d->GetHandle(), WM_CLOSE, 0, 0); }, Forms::mrCancel},
+        {[&] {
+             d->CancelBtn->SetFocus();
+             Key(VK_RETURN);
+         },
+         Forms::mrCancel},
+        {[&] {
+             d->lbFiles->SetFocus();
+             Key(VK_RETURN);
+         },
+         Forms::mrOk},
+    };
+    for (const TCase& c : cases) {
+        TScript script({c.Do});
+        EXPECT_EQ(d->ShowModal(), c.Result);
+    }
+    EXPECT_EQ(log, (std::vector<String>{"activate", "activate", "activate", "activate", "ok 1"}));
+    log.clear();
+
+    // 4. OnExit refuses a value: the message, the old text back, the focus back, the dialog open; OK with
+    // the bad text refuses it too.
+    {
+        TBoxDriver boxes;
+        std::vector<bool> checks;
+        TScript script({
+            [&] {
+                d->edtSize->SetFocus();
+                d->edtSize->SetText("x");
+                Key(VK_TAB);
+            },
+            [&] {
+                checks.push_back(focus(d->edtSize) && d->edtSize->GetText() == "12" && d->GetVisible());
+                d->edtSize->SetText("1y");
+                Key(VK_RETURN); // OK: its OnClick checks again
+            },
+            [&] {
+                checks.push_back(d->GetVisible() && d->edtSize->GetText() == "12");
+                Key(VK_RETURN);
+            },
+        });
+        EXPECT_EQ(d->ShowModal(), Forms::mrOk);
+        EXPECT_EQ(checks, (std::vector<bool>{true, true}));
+        ASSERT_EQ(boxes.Seen().size(), 2u);
+        EXPECT_EQ(boxes.Seen()[0].Text, "'x' is not a valid integer value.");
+        EXPECT_EQ(boxes.Seen()[1].Text, "'1y' is not a valid integer value.");
+        EXPECT_TRUE(boxes.Seen()[0].StopIcon);
+    }
+    // A visible form cannot be made modal.
+    other.Show();
+    EXPECT_THROW(other.ShowModal(), Classes::EInvalidOperation);
+    d->Log = nullptr;
+    d.reset();
+}
