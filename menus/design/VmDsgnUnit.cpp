@@ -5,6 +5,10 @@ namespace VmDsgn {
 
 void Initialization() {}
 
-void Finalization() {}
+// The designer window runs this package's code: it does not outlive the package.
+void Finalization() {
+    delete VmDesignForm;
+    VmDesignForm = nullptr;
+}
 
 } // namespace VmDsgn
