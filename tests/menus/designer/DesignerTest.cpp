@@ -345,3 +345,71 @@ TEST(Designer, ItsPopupIsDrawnByItsOwnMenuComponent) {
 }
 
 } // namespace
+
+namespace {
+
+// A top-level window of the host, found by its title.
+struct THostWindow {
+    HWND Handle;
+    explicit THostWindow(const wchar_t* Title)
+        : Handle(CreateWindowExW(0, L"STATIC", Title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400, 10, 200, 100,
+                                 nullptr, nullptr, nullptr, nullptr)) {}
+    ~THostWindow() { DestroyWindow(Handle); }
+};
+
+// A key with Shift or Ctrl held, as the list reads the keyboard's state.
+void KeyWith(TSession& S, BYTE Modifier, WORD VirtualKey) {
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    BYTE saved = state[Modifier];
+    state[Modifier] = 0x80;
+    SetKeyboardState(state);
+    S.Key(VirtualKey);
+    state[Modifier] = saved;
+    SetKeyboardState(state);
+}
+
+TEST(Designer, JumpsToTheHostsWindowsByTheirTitles) {
+    TSession s;
+    THostWindow inspector(L"Object Inspector"), menuDesigner(L"Form1.MainMenu1");
+    s.Mark({0}); // VeskMenuItem1: entry A of MainMenu1
+    struct TJump {
+        BYTE Modifier;
+        WORD Key;
+        const char* Selected;
+        HWND Active;
+    };
+    const TJump jumps[] = {
+        {VK_SHIFT, VK_F11, "A", inspector.Handle},
+        {VK_CONTROL, VK_F11, "MainMenu1", inspector.Handle},
+        {VK_SHIFT, VK_F9, "A", menuDesigner.Handle},
+    };
+    for (const TJump& j : jumps) {
+        SCOPED_TRACE(j.Selected);
+        SetForegroundWindow(s.Window->GetHandle());
+        KeyWith(s, j.Modifier, j.Key);
+        EXPECT_EQ(s.Selection(), std::vector<String>{j.Selected});
+        EXPECT_EQ(GetForegroundWindow(), j.Active);
+    }
+    EXPECT_TRUE(s.Window->HasMenuDesignerWindow());
+    // Two rows marked: the jumps do nothing; without the windows, nothing happens either.
+    s.Mark({0, 1});
+    KeyWith(s, VK_SHIFT, VK_F11);
+    EXPECT_EQ(s.Selection(), (std::vector<String>{"VeskMenuItem1", "veskmenuitem2"}));
+    DestroyWindow(menuDesigner.Handle);
+    EXPECT_FALSE(s.Window->HasMenuDesignerWindow());
+    s.Mark({1});
+    KeyWith(s, VK_SHIFT, VK_F9);
+    EXPECT_EQ(s.Selection(), std::vector<String>{"B"});
+}
+
+TEST(Designer, GoesWhenItsFormCloses) {
+    auto s = std::make_unique<TSession>();
+    ASSERT_NE(VmDsgn::VmDesignForm, nullptr);
+    s->Designer.NewForm("Form2", "TForm2"); // the designed form goes, and with it the menu
+    EXPECT_EQ(s->Window->GetVeskMenuComp(), nullptr);
+    WinTest::PumpUntil([] { return VmDsgn::VmDesignForm == nullptr; }, 5000);
+    EXPECT_EQ(VmDsgn::VmDesignForm, nullptr) << "released";
+}
+
+} // namespace
