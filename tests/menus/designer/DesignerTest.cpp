@@ -166,10 +166,7 @@ TEST(Designer, OpensOnTheVerbAddsDeletesAndMovesRows) {
     for (const TMove& m : moves) {
         s.Mark(m.Marked);
         int before = s.Modifications;
-        if (m.Up)
-            s.Window->SpeedButton1Click(nullptr);
-        else
-            s.Window->SpeedButton2Click(nullptr);
+        s.Press(m.Up ? s.Window->SpeedButton1 : s.Window->SpeedButton2);
         EXPECT_EQ(s.Rows(), m.After);
         EXPECT_EQ(s.Items(), m.After);
         EXPECT_EQ(s.Modifications, before + 1);
@@ -340,6 +337,11 @@ TEST(Designer, ItsPopupIsDrawnByItsOwnMenuComponent) {
     KillTimer(nullptr, timer);
     EXPECT_GE(shot.Green, 20) << "the green plus of \"&Add Item\"";
     EXPECT_EQ(shot.Generate, std::vector<String>{"MainMenu1"});
+    // The generated entry's item: the window's Image picture, purple as its transparent colour.
+    TVeskMenuItem* generated = s.Window->pupVM->FindItem(s.Window->pupMenu, s.Window->miGenerate->GetItem(0));
+    ASSERT_NE(generated, nullptr);
+    EXPECT_EQ(generated->GetPicture()->GetWidth(), 16);
+    EXPECT_EQ(generated->GetTrColor(), Graphics::clPurple);
     EXPECT_EQ(s.Window->pupVM->FindItem(s.Window->pupMenu, s.Window->miAdd)->GetTrColor(),
               Graphics::clFuchsia);
 }
