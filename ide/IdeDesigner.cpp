@@ -358,4 +358,40 @@ std::vector<std::unique_ptr<DsgnIntf::TPropertyEditor>> TDesigner::SelectionEdit
     return editors;
 }
 
+bool RunEditAction(DsgnIntf::TDesignWindow* Window, DsgnIntf::TEditAction Action) {
+    using namespace DsgnIntf;
+    static constexpr TEditStateItem Needs[] = {esCanUndo,   esCanRedo,   esCanCut,       esCanCopy,
+                                               esCanPaste,  esCanDelete, esCanSelectAll, esCanPrint,
+                                               esCanZOrder, esCanZOrder, esCanAlignGrid};
+    if (size_t(Action) >= std::size(Needs) || !Window->GetEditState().Contains(Needs[Action])) return false;
+    Window->EditAction(Action);
+    return true;
+}
+
+bool EditActionOfKey(unsigned Key, DsgnIntf::TEditAction& Action) {
+    using namespace DsgnIntf;
+    switch (Key) {
+    case 'C':
+        Action = eaCopy;
+        return true;
+    case 'X':
+        Action = eaCut;
+        return true;
+    case 'V':
+        Action = eaPaste;
+        return true;
+    case 'A':
+        Action = eaSelectAll;
+        return true;
+    case 'Z':
+        Action = eaUndo;
+        return true;
+    case 'Y':
+        Action = eaRedo;
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace Ide

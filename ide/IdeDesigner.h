@@ -115,4 +115,10 @@ private:
 // The clipboard format of components ("Ide Components").
 unsigned ComponentClipboardFormat();
 
+// One of the host's Edit commands for the active design window: run (EditAction) when the window's edit
+// state allows it (GetEditState: esCanCopy for eaCopy, esCanZOrder for eaBringToFront...); false when not.
+bool RunEditAction(DsgnIntf::TDesignWindow* Window, DsgnIntf::TEditAction Action);
+// The Edit command of a key with Ctrl held (C copy, X cut, V paste, A select all, Z undo, Y redo).
+bool EditActionOfKey(unsigned Key, DsgnIntf::TEditAction& Action);
+
 } // namespace Ide

@@ -130,6 +130,7 @@ public:
         Log += ";";
     }
     TEditState GetEditState() override { return {esCanCopy, esCanPaste}; }
+    void EditAction(TEditAction A) override { Log += "action " + SysUtils::IntToStr(int(A)) + ";"; }
     void Activated() override { Log += "activated;"; }
     void Hand(TComponentList* L) { SetSelection(L); }
     String Log;
@@ -633,7 +634,18 @@ TEST_F(TDesignFixture, DesignWindowNotifications) {
     // The default unique name: the designer's, from the class name without "T".
     window->Log.clear();
     EXPECT_EQ(window->TDesignWindow::UniqueName(w1), "Widget2");
-    EXPECT_EQ(window->GetEditState(), (TEditState{esCanCopy, esCanPaste}));
+    // The host's Edit commands go to the window as far as its edit state allows.
+    struct TActionCase {
+        unsigned Key;
+        bool Run;
+    } actions[] = {{'C', true}, {'V', true}, {'X', false}, {'A', false}, {'Q', false}};
+    for (const TActionCase& c : actions) {
+        TEditAction a{};
+        bool known = Ide::EditActionOfKey(c.Key, a);
+        EXPECT_EQ(known && Ide::RunEditAction(window.get(), a), c.Run) << char(c.Key);
+    }
+    EXPECT_EQ(window->Log, "action 3;action 4;");
+    window->Log.clear();
     // Activation of its window.
     window->SetBounds(10, 10, 100, 60);
     window->Show();
