@@ -349,7 +349,8 @@ std::vector<std::unique_ptr<DsgnIntf::TPropertyEditor>> TDesigner::SelectionEdit
         bool everywhere = true;
         for (Classes::TPersistent* c : components)
             everywhere = everywhere && TypInfo::GetPropInfo(c, p->Name) != nullptr;
-        if (!everywhere) continue;
+        // Names are one component's each.
+        if (!everywhere || (components.size() > 1 && SysUtils::SameText(p->Name, "Name"))) continue;
         std::unique_ptr<DsgnIntf::TPropertyEditor> e =
             DsgnIntf::MakePropertyEditor(nullptr, this, components, p);
         if (components.size() > 1 && !e->GetAttributes().Contains(DsgnIntf::paMultiSelect)) continue;

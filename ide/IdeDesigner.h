@@ -87,7 +87,7 @@ public:
     // The component editor of AComponent (the registered one, or the default editor).
     std::unique_ptr<DsgnIntf::TComponentEditor> MakeComponentEditor(TComponent* AComponent);
     // The editors of the properties every selected component publishes (with several selected: those
-    // whose editors allow several), in the first component's order.
+    // whose editors allow several, and not Name), in the first component's order.
     std::vector<std::unique_ptr<DsgnIntf::TPropertyEditor>> SelectionEditors();
 
     std::function<void()> OnModified;
