@@ -377,6 +377,8 @@ private:
 
     // ---- The designed form's icons of non-visual components.
     static bool ShowsIcon(TComponent* C) {
+        // A component being destroyed is still in its owner's list while the owner hears of it.
+        if (C->GetComponentState().Contains(Classes::csDestroying)) return false;
         return dynamic_cast<Controls::TControl*>(C) == nullptr && C->GetParentComponent() == nullptr;
     }
     void SyncIcons() {
