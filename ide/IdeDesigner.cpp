@@ -137,8 +137,17 @@ void TDesigner::LoadFromStream(Classes::TStream& Stream) {
     Classes::TMemoryStream binary;
     const uint8_t* p = input.Memory();
     size_t size = size_t(input.GetSize());
-    if (size >= 4 && std::equal(p, p + 4, "TPF0")) {
-        binary.LoadFromStream(input);
+    size_t start = 0;
+    if (size >= 3 && p[0] == 0xFF && p[1] == 0x0A && p[2] == 0x00) {
+        // A binary form file with the resource header before its stream: 0xFF, the type 10 (RCDATA), the
+        // name up to a 0 byte, the flags (2 bytes) and the size (4 bytes).
+        size_t end = 3;
+        while (end < size && p[end] != 0)
+            ++end;
+        start = end + 7;
+    }
+    if (size >= start + 4 && std::equal(p + start, p + start + 4, "TPF0")) {
+        binary.WriteBuffer(p + start, size - start);
     } else {
         // The text form (a byte order mark before it is skipped).
         input.SetPosition(size >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF ? 3 : 0);

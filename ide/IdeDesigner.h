@@ -49,7 +49,8 @@ public:
     TDesigner();
     ~TDesigner() override;
 
-    // Reads a form file (text or binary form), replacing the form held so far. EClassNotFound for a
+    // Reads a form file (text, or binary form: the stream, with or without a resource header), replacing the
+    // form held so far. EClassNotFound for a
     // component class no package registered; EParserError, EReadError for a damaged file.
     void LoadFromFile(const String& FileName);
     void LoadFromStream(Classes::TStream& Stream);

@@ -502,6 +502,16 @@ TEST_F(TDesignFixture, FormReadDesignedAndWrittenBack) {
     Ide::TDesigner b;
     b.LoadFromStream(binary);
     EXPECT_EQ(b.FormText(), written);
+    // With the resource header of a binary form file before the stream.
+    Classes::TMemoryStream withHeader;
+    const uint8_t header[] = {0xFF, 0x0A, 0x00, 'M',  'A',  'I', 'N', 'F', 'O',
+                              'R',  'M',  0,    0x30, 0x10, 0,   0,   0,   0};
+    withHeader.WriteBuffer(header, sizeof(header));
+    withHeader.WriteBuffer(binary.Memory(), size_t(binary.GetSize()));
+    withHeader.SetPosition(0);
+    Ide::TDesigner h;
+    h.LoadFromStream(withHeader);
+    EXPECT_EQ(h.FormText(), written);
     WriteText(file, "object F: TF\n  object X: TNoSuchClass\n  end\nend\n");
     EXPECT_THROW(b.LoadFromFile(file.string()), Classes::EClassNotFound);
     WriteText(file, "object F: TF\n  Caption = \n");
