@@ -11,11 +11,14 @@
 //                                     puts the named components of the form on the clipboard
 //   ide.exe paste FORM.dfm [PACKAGE.dll ...]
 //                                     pastes the clipboard's components into the form and saves it
+//   ide.exe edition save|open ... / ide.exe generate ...
+//                                     the menu designer's edition commands (IdeEditionCommands.h)
 //
 // Errors (a file that is not a package, a missing export, a required package that is not loaded, a
 // failing Register, a form that cannot be read, an unknown component) go to standard error as
 // "ide: <message>" with exit code 1; a wrong command line exits with 2.
 #include "ide/IdeDesigner.h"
+#include "ide/IdeEditionCommands.h"
 #include "ide/IdePalette.h"
 #include "ide/IdeSession.h"
 
@@ -70,6 +73,7 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i)
         args.push_back(SysUtils::Utf16ToUtf8(std::u16string(argv[i], argv[i] + wcslen(argv[i]))));
     const String command = args.empty() ? String() : args[0];
+    if (command == "edition" || command == "generate") return Ide::RunEditionCommand(args);
     bool known = command == "palette" || command == "design" || command == "copy" || command == "paste";
     if (!known || args.size() < 2) {
         std::fputs(Usage, stderr);

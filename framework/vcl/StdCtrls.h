@@ -133,6 +133,7 @@ private:
     int FMaxLength = 0;
     bool FReadOnly = false;
     bool FAutoSelect = true;
+    String FReported; // the text OnChange reported last
     Classes::TNotifyEvent FOnChange;
 };
 

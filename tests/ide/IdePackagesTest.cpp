@@ -49,7 +49,15 @@ const std::vector<TPackageFacts> Packages = {
         "TVeskMenu.ExchangeItems", "TVeskMenu.FindItem", "TVeskMenu.Refresh", "TVeskMenu.AddImages",
         "TVeskMenu.AddBar", "TVeskMenu.RemoveBar", "TVeskMenu.RefreshBar", "TVeskMenu.GlobalSetParameters",
         "TVeskMenu.GlobalSetShadow", "TVeskMenu.RehookWnd"},
-       false}},
+       false},
+      {"VmDsgn", {"TVmDesignForm"}, {}, {}, {"TVmDesignForm.EditionCommand"}, false},
+      {"Colorbtn",
+       {"TColorButton", "TAboutColorButtonProperty"},
+       {"TButtonState", "TButtonStyle", "TActivationEvent"},
+       {},
+       {"TColorButton.Create", "TColorButton.Destroy", "TColorButton.DoColorDialog"},
+       true},
+      {"VmReg", {"TVeskMenuEditor"}, {}, {}, {}, true}},
      false,
      false},
     {"tessip",
@@ -118,13 +126,18 @@ TEST(OurPackages, PaletteOfAllFiveAndWhatTheyLeaveAfterUnloading) {
                   "Ferrolin.dll: \"Ardento Components\", flags 40000002 (design-time only)\n"
                   "Ocellon.dll: \"XP Styles\", flags 40000000 (design-time and run-time)\n"
                   "palette:\n"
+                  "  Corvessa: TColorButton\n"
+                  "  Custom: TVeskMenu\n"
                   "  Dialogs: TPageDialog\n"
                   "  Umbrevale: TKTNEWQRVFrame\n"
                   "  Ardento: TMasterFileSetting\n"
                   "  XP: TXPManifest\n"
-                  "components without icon: none\n"
-                  "component editors: none\n"
-                  "property editors: none\n");
+                  "components without icon:\n"
+                  "  TVeskMenuItem\n"
+                  "component editors:\n"
+                  "  TVeskMenu: TVeskMenuEditor\n"
+                  "property editors:\n"
+                  "  TAboutColorButtonProperty in TColorButton, property ABOUT: TAboutColorButtonProperty\n");
         HMODULE newqrv = ide.FindPackage("NEWQRV")->GetHandle();
         frame = Export<const TypInfo::TClassInfo>(newqrv, "KTQRVNew.TKTNEWQRVFrame");
         graph = Export<const TypInfo::TClassInfo>(newqrv, "KTQRVNew.TKTNEWQRVGraph");
