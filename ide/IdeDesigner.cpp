@@ -137,8 +137,17 @@ void TDesigner::LoadFromStream(Classes::TStream& Stream) {
     Classes::TMemoryStream binary;
     const uint8_t* p = input.Memory();
     size_t size = size_t(input.GetSize());
-    if (size >= 4 && std::equal(p, p + 4, "TPF0")) {
-        binary.LoadFromStream(input);
+    size_t start = 0;
+    if (size >= 3 && p[0] == 0xFF && p[1] == 0x0A && p[2] == 0x00) {
+        // A binary form file with the resource header before its stream: 0xFF, the type 10 (RCDATA), the
+        // name up to a 0 byte, the flags (2 bytes) and the size (4 bytes).
+        size_t end = 3;
+        while (end < size && p[end] != 0)
+            ++end;
+        start = end + 7;
+    }
+    if (size >= start + 4 && std::equal(p + start, p + start + 4, "TPF0")) {
+        binary.WriteBuffer(p + start, size - start);
     } else {
         // The text form (a byte order mark before it is skipped).
         input.SetPosition(size >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF ? 3 : 0);
@@ -349,13 +358,50 @@ std::vector<std::unique_ptr<DsgnIntf::TPropertyEditor>> TDesigner::SelectionEdit
         bool everywhere = true;
         for (Classes::TPersistent* c : components)
             everywhere = everywhere && TypInfo::GetPropInfo(c, p->Name) != nullptr;
-        if (!everywhere) continue;
+        // Names are one component's each.
+        if (!everywhere || (components.size() > 1 && SysUtils::SameText(p->Name, "Name"))) continue;
         std::unique_ptr<DsgnIntf::TPropertyEditor> e =
             DsgnIntf::MakePropertyEditor(nullptr, this, components, p);
         if (components.size() > 1 && !e->GetAttributes().Contains(DsgnIntf::paMultiSelect)) continue;
         editors.push_back(std::move(e));
     }
     return editors;
+}
+
+bool RunEditAction(DsgnIntf::TDesignWindow* Window, DsgnIntf::TEditAction Action) {
+    using namespace DsgnIntf;
+    static constexpr TEditStateItem Needs[] = {esCanUndo,   esCanRedo,   esCanCut,       esCanCopy,
+                                               esCanPaste,  esCanDelete, esCanSelectAll, esCanPrint,
+                                               esCanZOrder, esCanZOrder, esCanAlignGrid};
+    if (size_t(Action) >= std::size(Needs) || !Window->GetEditState().Contains(Needs[Action])) return false;
+    Window->EditAction(Action);
+    return true;
+}
+
+bool EditActionOfKey(unsigned Key, DsgnIntf::TEditAction& Action) {
+    using namespace DsgnIntf;
+    switch (Key) {
+    case 'C':
+        Action = eaCopy;
+        return true;
+    case 'X':
+        Action = eaCut;
+        return true;
+    case 'V':
+        Action = eaPaste;
+        return true;
+    case 'A':
+        Action = eaSelectAll;
+        return true;
+    case 'Z':
+        Action = eaUndo;
+        return true;
+    case 'Y':
+        Action = eaRedo;
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace Ide

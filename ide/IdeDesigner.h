@@ -49,7 +49,8 @@ public:
     TDesigner();
     ~TDesigner() override;
 
-    // Reads a form file (text or binary form), replacing the form held so far. EClassNotFound for a
+    // Reads a form file (text, or binary form: the stream, with or without a resource header), replacing the
+    // form held so far. EClassNotFound for a
     // component class no package registered; EParserError, EReadError for a damaged file.
     void LoadFromFile(const String& FileName);
     void LoadFromStream(Classes::TStream& Stream);
@@ -87,7 +88,7 @@ public:
     // The component editor of AComponent (the registered one, or the default editor).
     std::unique_ptr<DsgnIntf::TComponentEditor> MakeComponentEditor(TComponent* AComponent);
     // The editors of the properties every selected component publishes (with several selected: those
-    // whose editors allow several), in the first component's order.
+    // whose editors allow several, and not Name), in the first component's order.
     std::vector<std::unique_ptr<DsgnIntf::TPropertyEditor>> SelectionEditors();
 
     std::function<void()> OnModified;
@@ -114,5 +115,11 @@ private:
 
 // The clipboard format of components ("Ide Components").
 unsigned ComponentClipboardFormat();
+
+// One of the host's Edit commands for the active design window: run (EditAction) when the window's edit
+// state allows it (GetEditState: esCanCopy for eaCopy, esCanZOrder for eaBringToFront...); false when not.
+bool RunEditAction(DsgnIntf::TDesignWindow* Window, DsgnIntf::TEditAction Action);
+// The Edit command of a key with Ctrl held (C copy, X cut, V paste, A select all, Z undo, Y redo).
+bool EditActionOfKey(unsigned Key, DsgnIntf::TEditAction& Action);
 
 } // namespace Ide

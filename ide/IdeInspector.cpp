@@ -146,7 +146,11 @@ void TObjectInspector::Collapse(size_t Row) {
 TPropertyEditor* TObjectInspector::FindEditor(const String& Path) {
     for (size_t i = 0; i < FRows.size(); ++i) {
         const String& p = FRows[i].Path;
-        if (SysUtils::SameText(p, Path)) return FRows[i].Editor.get();
+        if (SysUtils::SameText(p, Path)) {
+            SendMessageW(FList, LB_SETCURSEL, WPARAM(i), 0);
+            RowSelected();
+            return FRows[i].Editor.get();
+        }
         // Expand on the way to a sub-property.
         if (Path.size() > p.size() && Path[p.size()] == '.' &&
             SysUtils::SameText(Path.substr(0, p.size()), p) && !FRows[i].Expanded &&

@@ -254,6 +254,8 @@ public:
     }
     ~TSession() {
         FMenuDesigners.clear();
+        for (HWND h : FHandles)
+            DestroyWindow(h);
         for (auto& [h, c] : FIcons)
             DestroyWindow(h);
         FIcons.clear();
@@ -375,6 +377,8 @@ private:
 
     // ---- The designed form's icons of non-visual components.
     static bool ShowsIcon(TComponent* C) {
+        // A component being destroyed is still in its owner's list while the owner hears of it.
+        if (C->GetComponentState().Contains(Classes::csDestroying)) return false;
         return dynamic_cast<Controls::TControl*>(C) == nullptr && C->GetParentComponent() == nullptr;
     }
     void SyncIcons() {
@@ -463,7 +467,27 @@ private:
             }
         std::erase_if(FMenuDesigners, [&](const auto& d) { return d->GetMenuComponent() == C; });
     }
+    // Four small black squares at the corners of each selected control.
+    void SyncHandles() {
+        for (HWND h : FHandles)
+            DestroyWindow(h);
+        FHandles.clear();
+        for (TComponent* c : FDesigner.GetSelection()) {
+            auto* control = dynamic_cast<Controls::TControl*>(c);
+            if (control == nullptr || c == FDesigner.GetRoot() || control->GetParent() == nullptr) continue;
+            RECT b = control->GetBoundsRect();
+            for (POINT p : {POINT{b.left, b.top}, POINT{b.right, b.top}, POINT{b.left, b.bottom},
+                            POINT{b.right, b.bottom}}) {
+                HWND h = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_BLACKRECT, p.x - 2,
+                                         p.y - 2, 5, 5, control->GetParent()->GetHandle(), nullptr,
+                                         GetModuleHandleW(nullptr), nullptr);
+                SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+                FHandles.push_back(h);
+            }
+        }
+    }
     void Changed() {
+        SyncHandles();
         SyncIcons();
         FInspector->Refresh();
         for (auto& d : FMenuDesigners)
@@ -573,6 +597,17 @@ private:
             Save();
             return true;
         }
+        // The Edit commands of the host for an active design window of a package.
+        DsgnIntf::TEditAction action;
+        if (M.message == WM_KEYDOWN && control && EditActionOfKey(unsigned(M.wParam), action)) {
+            HWND top = GetAncestor(M.hwnd, GA_ROOT);
+            for (DsgnIntf::TDesignWindow* w : DsgnIntf::DesignWindows())
+                if (w != FListener.get() && w->HandleAllocated() && w->GetHandle() == top) {
+                    bool done = false;
+                    Guarded([&] { done = RunEditAction(w, action); });
+                    return done;
+                }
+        }
         if (!InForm(M.hwnd)) return false;
         bool handled = true;
         Guarded([&] {
@@ -623,6 +658,7 @@ private:
     std::unique_ptr<TPaletteWindow> FPalette;
     std::vector<std::unique_ptr<TMenuDesigner>> FMenuDesigners;
     std::map<HWND, TComponent*> FIcons;
+    std::vector<HWND> FHandles;
     String FWatchPrefix;
     std::set<HWND> FKnown;
     HWND FSeen = nullptr;

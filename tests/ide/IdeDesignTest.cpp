@@ -5,6 +5,7 @@
 // handlers' names written back) and the notifications of the design windows.
 #include "ide/IdeDesigner.h"
 #include "ide/IdeRegistrations.h"
+#include "ide/IdeSession.h"
 #include "tests/support/WinTest.h"
 
 #include "framework/core/ClassesRegistry.h"
@@ -130,6 +131,7 @@ public:
         Log += ";";
     }
     TEditState GetEditState() override { return {esCanCopy, esCanPaste}; }
+    void EditAction(TEditAction A) override { Log += "action " + SysUtils::IntToStr(int(A)) + ";"; }
     void Activated() override { Log += "activated;"; }
     void Hand(TComponentList* L) { SetSelection(L); }
     String Log;
@@ -338,6 +340,9 @@ TEST_F(TDesignFixture, DefaultEditorsBothWays) {
         {"Color", "$00123456", "$00123456"},
         {"Color", "255", "clRed"},
         {"Color", "clPink", nullptr},
+        {"Color", "$80000040", "$80000040"},
+        {"Color", "$8000000F", "clBtnFace"},
+        {"Color", "$100000000", nullptr},
         {"Flag", "true", "True"},
         {"Flag", "maybe", nullptr},
         {"Big", "9000000000", "9000000000"},
@@ -424,6 +429,7 @@ TEST_F(TDesignFixture, ClassPropertyWritesAnEditedCopyIntoEverySelectedComponent
     std::vector<std::unique_ptr<TPropertyEditor>> rows = d.SelectionEditors();
     auto look = std::find_if(rows.begin(), rows.end(), [](auto& e) { return e->GetName() == "Look"; });
     ASSERT_NE(look, rows.end());
+    EXPECT_TRUE(std::none_of(rows.begin(), rows.end(), [](auto& e) { return e->GetName() == "Name"; }));
     EXPECT_EQ((*look)->GetPropCount(), 3);
     EXPECT_EQ(ClassOf(*look), "TLookEditor");
     EXPECT_TRUE((*look)->GetAttributes().Contains(paDialog));
@@ -496,6 +502,16 @@ TEST_F(TDesignFixture, FormReadDesignedAndWrittenBack) {
     Ide::TDesigner b;
     b.LoadFromStream(binary);
     EXPECT_EQ(b.FormText(), written);
+    // With the resource header of a binary form file before the stream.
+    Classes::TMemoryStream withHeader;
+    const uint8_t header[] = {0xFF, 0x0A, 0x00, 'M',  'A',  'I', 'N', 'F', 'O',
+                              'R',  'M',  0,    0x30, 0x10, 0,   0,   0,   0};
+    withHeader.WriteBuffer(header, sizeof(header));
+    withHeader.WriteBuffer(binary.Memory(), size_t(binary.GetSize()));
+    withHeader.SetPosition(0);
+    Ide::TDesigner h;
+    h.LoadFromStream(withHeader);
+    EXPECT_EQ(h.FormText(), written);
     WriteText(file, "object F: TF\n  object X: TNoSuchClass\n  end\nend\n");
     EXPECT_THROW(b.LoadFromFile(file.string()), Classes::EClassNotFound);
     WriteText(file, "object F: TF\n  Caption = \n");
@@ -633,7 +649,18 @@ TEST_F(TDesignFixture, DesignWindowNotifications) {
     // The default unique name: the designer's, from the class name without "T".
     window->Log.clear();
     EXPECT_EQ(window->TDesignWindow::UniqueName(w1), "Widget2");
-    EXPECT_EQ(window->GetEditState(), (TEditState{esCanCopy, esCanPaste}));
+    // The host's Edit commands go to the window as far as its edit state allows.
+    struct TActionCase {
+        unsigned Key;
+        bool Run;
+    } actions[] = {{'C', true}, {'V', true}, {'X', false}, {'A', false}, {'Q', false}};
+    for (const TActionCase& c : actions) {
+        TEditAction a{};
+        bool known = Ide::EditActionOfKey(c.Key, a);
+        EXPECT_EQ(known && Ide::RunEditAction(window.get(), a), c.Run) << char(c.Key);
+    }
+    EXPECT_EQ(window->Log, "action 3;action 4;");
+    window->Log.clear();
     // Activation of its window.
     window->SetBounds(10, 10, 100, 60);
     window->Show();
@@ -647,4 +674,72 @@ TEST_F(TDesignFixture, DesignWindowNotifications) {
     window.reset();
     for (TDesignWindow* w : DesignWindows())
         EXPECT_NE(w->ClassName(), "TRecordingWindow");
+}
+
+TEST_F(TDesignFixture, ObjectInspectorRowsAndEditingInPlace) {
+    Ide::TDesigner d;
+    TWidget* w = AddWidget(d, "Widget1");
+    d.SelectComponent(w);
+    Ide::TObjectInspector inspector(&d);
+    inspector.Show();
+    EXPECT_EQ(WinTest::WindowText(inspector.GetHandle()), "Object Inspector");
+    HWND list = FindWindowExW(inspector.GetHandle(), nullptr, L"LISTBOX", nullptr);
+    HWND edit = FindWindowExW(inspector.GetHandle(), nullptr, L"EDIT", nullptr);
+    HWND button = FindWindowExW(inspector.GetHandle(), nullptr, L"BUTTON", nullptr);
+    auto rowOf = [&](const String& Prefix) {
+        std::vector<String> rows = inspector.RowTexts();
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (rows[i].rfind(Prefix, 0) == 0) return int(i);
+        return -1;
+    };
+    auto pick = [&](int Row, WORD Notification) {
+        SendMessageW(list, LB_SETCURSEL, WPARAM(Row), 0);
+        SendMessageW(inspector.GetHandle(), WM_COMMAND, MAKEWPARAM(0, Notification), LPARAM(list));
+    };
+    // The rows: every published property through its editor; sub-properties marked "+".
+    for (const char* row : {"Name\tWidget1", "Count\t0", "Shade\tshLight", "+Shades\t[]", "Color\tclWhite",
+                            "Flag\tFalse", "+Look\t(TLook)", "OnPing\t"})
+        EXPECT_GE(rowOf(row), 0) << row;
+    EXPECT_EQ(int(SendMessageW(list, LB_GETCOUNT, 0, 0)), int(inspector.RowTexts().size()));
+    // In place: the edit box over the value, Enter applies; read-only rows get none, dialog rows "...".
+    pick(rowOf("Count\t"), LBN_SELCHANGE);
+    EXPECT_TRUE(IsWindowVisible(edit));
+    SetWindowTextW(edit, L"77");
+    SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(w->FCount, 77);
+    EXPECT_GE(rowOf("Count\t77"), 0);
+    {
+        WinTest::TBoxDriver boxes;
+        SetWindowTextW(edit, L"many");
+        SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+        ASSERT_EQ(boxes.Seen().size(), 1u);
+        EXPECT_EQ(boxes.Seen()[0].Text, "'many' is not a valid integer value.");
+    }
+    EXPECT_EQ(w->FCount, 77);
+    pick(rowOf("+Look"), LBN_SELCHANGE);
+    EXPECT_FALSE(IsWindowVisible(edit));
+    EXPECT_TRUE(IsWindowVisible(button));
+    // A double-click steps through a value list, expands and folds sub-properties.
+    pick(rowOf("Shade\t"), LBN_DBLCLK);
+    EXPECT_EQ(w->FShade, shDark);
+    pick(rowOf("+Look"), LBN_DBLCLK);
+    EXPECT_GE(rowOf("-Look"), 0);
+    EXPECT_GE(rowOf("  Size\t1"), 0);
+    pick(rowOf("  Size"), LBN_SELCHANGE);
+    SetWindowTextW(edit, L"8");
+    SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
+    EXPECT_EQ(w->GetLook()->FSize, 8);
+    pick(rowOf("-Look"), LBN_DBLCLK);
+    EXPECT_LT(rowOf("  Size"), 0);
+    // "..." runs the dialog; a sub-property is found by its path.
+    pick(rowOf("+Look"), LBN_SELCHANGE);
+    SendMessageW(inspector.GetHandle(), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), LPARAM(button));
+    EXPECT_EQ(w->GetLook()->FTitle, "edited");
+    ASSERT_NE(inspector.FindEditor("Look.Title"), nullptr);
+    EXPECT_EQ(inspector.FindEditor("Look.Title")->GetValue(), "edited");
+    EXPECT_EQ(inspector.FindEditor("Look.Nothing"), nullptr);
+    // A new selection, new rows.
+    d.SelectComponent(AddWidget(d, "Widget2"));
+    inspector.Refresh();
+    EXPECT_GE(rowOf("Name\tWidget2"), 0);
 }
