@@ -245,6 +245,31 @@ TEST(Designer, PastesOnlyItemsWithOneWarning) {
     EXPECT_EQ(s.Selection(), std::vector<String>{"VeskMenuItem3"});
 }
 
+TEST(Designer, CutsPastesAndSelectsAllThroughTheHostsEditCommands) {
+    TSession s;
+    s.Mark({0});
+    EXPECT_TRUE(s.Window->GetEditState().Contains(DsgnIntf::esCanCut));
+    s.Window->EditAction(DsgnIntf::eaCut);
+    EXPECT_EQ(s.Rows(), std::vector<String>{"veskmenuitem2"});
+    EXPECT_EQ(s.Find("VeskMenuItem1"), nullptr);
+    EXPECT_TRUE(s.Window->GetEditState().Contains(DsgnIntf::esCanPaste));
+    s.Window->EditAction(DsgnIntf::eaPaste);
+    EXPECT_EQ(s.Rows(), (std::vector<String>{"veskmenuitem2", "VeskMenuItem1"}));
+    EXPECT_EQ(s.Items(), s.Rows());
+    EXPECT_EQ(s.Menu("VeskMenu1")->GetItem(1)->GetMenuItem(), s.Find("A"));
+    // Pasted again: the name is taken now, so the copy gets the next free one.
+    s.Window->EditAction(DsgnIntf::eaPaste);
+    EXPECT_EQ(s.Rows().back(), "VeskMenuItem3");
+    s.Window->EditAction(DsgnIntf::eaSelectAll);
+    EXPECT_EQ(s.Marked(), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(s.Selection(), (std::vector<String>{"veskmenuitem2", "VeskMenuItem1", "VeskMenuItem3"}));
+    // A selection made elsewhere; activating the window hands its own back.
+    s.Designer.SelectComponent(s.Find("Timer1"));
+    EXPECT_EQ(s.Selection(), std::vector<String>{"Timer1"});
+    SendMessageW(s.Window->GetHandle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(s.Selection(), (std::vector<String>{"veskmenuitem2", "VeskMenuItem1", "VeskMenuItem3"}));
+}
+
 TEST(Designer, SavesAndOpensEditionsThroughTheDialogsAndTheQuestion) {
     TSession s;
     String a = TempPath("vmdsgn-a.vmn"), b = TempPath("vmdsgn-b.vmn");
