@@ -49,7 +49,27 @@ const std::vector<TPackageFacts> Packages = {
         "TVeskMenu.ExchangeItems", "TVeskMenu.FindItem", "TVeskMenu.Refresh", "TVeskMenu.AddImages",
         "TVeskMenu.AddBar", "TVeskMenu.RemoveBar", "TVeskMenu.RefreshBar", "TVeskMenu.GlobalSetParameters",
         "TVeskMenu.GlobalSetShadow", "TVeskMenu.RehookWnd"},
-       false}},
+       false},
+      {"VmBar",
+       {"TVeskMenuBarForm"},
+       {},
+       {},
+       {"TVeskMenuBarForm.SetInfo", "TVeskMenuBarForm.FormCreate", "TVeskMenuBarForm.FormActivate",
+        "TVeskMenuBarForm.FormDestroy", "TVeskMenuBarForm.OKBtnClick"},
+       false},
+      {"SdText",
+       {"TShadowTextForm"},
+       {},
+       {},
+       {"TShadowTextForm.SetShadowText", "TShadowTextForm.FormCreate", "TShadowTextForm.FormActivate",
+        "TShadowTextForm.FormDestroy", "TShadowTextForm.OKBtnClick", "TShadowTextForm.cbActiveClick"},
+       false},
+      {"Colorbtn",
+       {"TColorButton", "TAboutColorButtonProperty"},
+       {"TButtonState", "TButtonStyle", "TActivationEvent"},
+       {},
+       {"TColorButton.Create", "TColorButton.Destroy", "TColorButton.DoColorDialog"},
+       true}},
      false,
      false},
     {"tessip",
@@ -118,13 +138,15 @@ TEST(OurPackages, PaletteOfAllFiveAndWhatTheyLeaveAfterUnloading) {
                   "Ferrolin.dll: \"Ardento Components\", flags 40000002 (design-time only)\n"
                   "Ocellon.dll: \"XP Styles\", flags 40000000 (design-time and run-time)\n"
                   "palette:\n"
+                  "  Corvessa: TColorButton\n"
                   "  Dialogs: TPageDialog\n"
                   "  Umbrevale: TKTNEWQRVFrame\n"
                   "  Ardento: TMasterFileSetting\n"
                   "  XP: TXPManifest\n"
                   "components without icon: none\n"
                   "component editors: none\n"
-                  "property editors: none\n");
+                  "property editors:\n"
+                  "  TAboutColorButtonProperty in TColorButton, property ABOUT: TAboutColorButtonProperty\n");
         HMODULE newqrv = ide.FindPackage("NEWQRV")->GetHandle();
         frame = Export<const TypInfo::TClassInfo>(newqrv, "KTQRVNew.TKTNEWQRVFrame");
         graph = Export<const TypInfo::TClassInfo>(newqrv, "KTQRVNew.TKTNEWQRVGraph");
