@@ -328,6 +328,7 @@ TEST(ColorButton, DesignTimeValuesSurviveStoringAndReadingAForm) {
         button->SetMargin(c.Margin);
         button->SetColor(Graphics::clNavy);
         button->SetOptions({Dialogs::cdFullOpen});
+        button->GetCustomColors()->Add("ColorA=\u0444FF");
         String text = TestSupport::WriteFormText(&form);
         EXPECT_NE(text.find(c.Written), String::npos) << text;
         EXPECT_EQ(text.find("ActivationEvent") != String::npos, c.Event != Colorbtn::aeClick) << text;
@@ -343,6 +344,7 @@ TEST(ColorButton, DesignTimeValuesSurviveStoringAndReadingAForm) {
         EXPECT_EQ(read->GetMargin(), c.Margin);
         EXPECT_EQ(read->GetColor(), Graphics::clNavy);
         EXPECT_TRUE(read->GetOptions().Contains(Dialogs::cdFullOpen));
+        EXPECT_EQ(read->GetCustomColors()->GetText(), "ColorA=\u0444FF\r\n") << text;
     }
 }
 
