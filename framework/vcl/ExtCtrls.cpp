@@ -1,4 +1,4 @@
-// ExtCtrls: TBevel and TTimer.
+// ExtCtrls: TBevel, TImage and TTimer.
 #include "framework/vcl/ExtCtrls.h"
 
 #include "framework/core/ClassesRegistry.h"
@@ -135,13 +135,105 @@ void TTimer::WndProc(Messages::TMessage& Message) {
     Message.Result = DefWindowProcW(FWindowHandle, Message.Msg, Message.WParam, Message.LParam);
 }
 
+// ==== TImage ===============================================================================================
+
+TImage::TImage(TComponent* AOwner) : TGraphicControl(AOwner), FPicture(std::make_unique<TPicture>()) {
+    FPicture->OnChange = Classes::TNotifyEvent::Bind<&TImage::PictureChanged>(this);
+    SetBounds(0, 0, 105, 105);
+}
+
+TImage::~TImage() = default;
+
+void TImage::PictureChanged(TObject*) {
+    if (TGraphic* g = FPicture->GetGraphic(); g && !g->GetEmpty()) {
+        if (g->GetTransparent() != FTransparent && dynamic_cast<TBitmap*>(g)) g->SetTransparent(FTransparent);
+        if (FAutoSize && !GetComponentState().Contains(Classes::csLoading))
+            SetBounds(GetLeft(), GetTop(), g->GetWidth(), g->GetHeight());
+    }
+    Invalidate();
+}
+
+void TImage::Loaded() {
+    inherited::Loaded();
+    PictureChanged(this);
+}
+
+void TImage::SetAutoSize(bool Value) {
+    FAutoSize = Value;
+    if (Value) PictureChanged(this);
+}
+
+void TImage::SetStretch(bool Value) {
+    if (Value == FStretch) return;
+    FStretch = Value;
+    Invalidate();
+}
+
+void TImage::SetCenter(bool Value) {
+    if (Value == FCenter) return;
+    FCenter = Value;
+    Invalidate();
+}
+
+void TImage::SetTransparent(bool Value) {
+    if (Value == FTransparent) return;
+    FTransparent = Value;
+    PictureChanged(this);
+}
+
+TRect TImage::DestRect() {
+    int w = FPicture->GetWidth(), h = FPicture->GetHeight();
+    if (FStretch) return Rect(0, 0, GetWidth(), GetHeight());
+    if (FCenter) {
+        int x = (GetWidth() - w) / 2, y = (GetHeight() - h) / 2;
+        return Rect(x, y, x + w, y + h);
+    }
+    return Rect(0, 0, w, h);
+}
+
+TCanvas* TImage::GetImageCanvas() {
+    TGraphic* g = FPicture->GetGraphic();
+    if (g == nullptr || g->GetEmpty()) {
+        TBitmap bitmap;
+        bitmap.SetSize(GetWidth(), GetHeight());
+        FPicture->SetGraphic(&bitmap);
+        g = FPicture->GetGraphic();
+    }
+    auto* bitmap = dynamic_cast<TBitmap*>(g);
+    if (bitmap == nullptr)
+        throw Classes::EInvalidOperation("Can only modify an image if it contains a bitmap");
+    return bitmap->GetCanvas();
+}
+
+void TImage::Paint() {
+    TGraphic* g = FPicture->GetGraphic();
+    if (g == nullptr || g->GetEmpty()) return;
+    GetCanvas()->StretchDraw(DestRect(), g);
+}
+
+PUBLISHED(TImage, "ExtCtrls",
+          Prop<&TControl::GetAlign, &TControl::SetAlign>("Align").Default(Controls::alNone),
+          Prop<&TImage::GetAutoSize, &TImage::SetAutoSize>("AutoSize").Default(false),
+          Prop<&TImage::GetCenter, &TImage::SetCenter>("Center").Default(false),
+          Prop<&TImage::GetPicture, &TImage::SetPicture>("Picture"),
+          Prop<&TImage::GetStretch, &TImage::SetStretch>("Stretch").Default(false),
+          Prop<&TImage::GetTransparent, &TImage::SetTransparent>("Transparent").Default(false),
+          Prop<&TControl::GetVisible, &TControl::SetVisible>("Visible").Default(true),
+          Prop<&TControl::GetOnClick, &TControl::SetOnClick>("OnClick"),
+          Prop<&TControl::GetOnDblClick, &TControl::SetOnDblClick>("OnDblClick"),
+          Prop<&TControl::GetOnMouseDown, &TControl::SetOnMouseDown>("OnMouseDown"),
+          Prop<&TControl::GetOnMouseMove, &TControl::SetOnMouseMove>("OnMouseMove"),
+          Prop<&TControl::GetOnMouseUp, &TControl::SetOnMouseUp>("OnMouseUp"));
+
 PUBLISHED(TTimer, "ExtCtrls", Prop<&TTimer::GetEnabled, &TTimer::SetEnabled>("Enabled").Default(true),
           Prop<&TTimer::GetInterval, &TTimer::SetInterval>("Interval").Default(1000),
           Prop<&TTimer::GetOnTimer, &TTimer::SetOnTimer>("OnTimer"));
 
 namespace {
 struct TExtCtrlsUnit {
-    TExtCtrlsUnit() { Classes::RegisterClasses({&TBevel::ClassInfo, &TTimer::ClassInfo}); }
+    TExtCtrlsUnit() {
+        Classes::RegisterClasses({&TBevel::ClassInfo, &TImage::ClassInfo, &TTimer::ClassInfo});
+    }
 } ExtCtrlsUnit;
 } // namespace
 

@@ -1,8 +1,11 @@
-// ExtCtrls: the bevel and the timer.
+// ExtCtrls: the bevel, the image and the timer.
 //
 // Declares: TBevel (a graphic control drawing a lowered or raised box, frame or line in the button shadow
-// and highlight colours; bsBox and bsLowered by default) and TTimer (a non-visual component firing OnTimer
-// every Interval milliseconds while Enabled; Enabled true and Interval 1000 by default).
+// and highlight colours; bsBox and bsLowered by default), TImage (a graphic control showing a picture: at its
+// top-left corner, centred, or stretched over the control; AutoSize makes the control as large as the
+// picture; Transparent draws a bitmap without the pixels of its transparent colour) and TTimer (a non-visual
+// component firing OnTimer every Interval milliseconds while Enabled; Enabled true and Interval 1000 by
+// default).
 //
 //   auto* timer = new ExtCtrls::TTimer(form);
 //   timer->SetInterval(250);
@@ -16,6 +19,8 @@
 #pragma once
 
 #include "framework/vcl/Controls.h"
+
+#include <memory>
 
 namespace ExtCtrls {
 
@@ -46,6 +51,41 @@ protected:
 private:
     TBevelShape FShape = bsBox;
     TBevelStyle FStyle = bsLowered;
+};
+
+class TImage : public Controls::TGraphicControl {
+    DECLARE_CLASS(TImage, Controls::TGraphicControl)
+public:
+    explicit TImage(TComponent* AOwner);
+    ~TImage() override;
+
+    Graphics::TPicture* GetPicture() const { return FPicture.get(); }
+    void SetPicture(Graphics::TPicture* Value) { FPicture->Assign(Value); }
+    bool GetAutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool Value);
+    bool GetStretch() const { return FStretch; }
+    void SetStretch(bool Value);
+    bool GetCenter() const { return FCenter; }
+    void SetCenter(bool Value);
+    bool GetTransparent() const { return FTransparent; }
+    void SetTransparent(bool Value);
+    // The picture's bitmap canvas to draw on (an empty picture gets a bitmap of the control's size first);
+    // EInvalidOperation "Can only modify an image if it contains a bitmap" for an icon or a metafile.
+    Graphics::TCanvas* GetImageCanvas();
+    // Where the picture is drawn, in the control's coordinates.
+    Graphics::TRect DestRect();
+
+protected:
+    void Paint() override;
+    void Loaded() override;
+
+private:
+    void PictureChanged(TObject* Sender);
+    std::unique_ptr<Graphics::TPicture> FPicture;
+    bool FAutoSize = false;
+    bool FStretch = false;
+    bool FCenter = false;
+    bool FTransparent = false;
 };
 
 class TTimer : public TComponent {

@@ -109,9 +109,13 @@ void TCustomEdit::DoEnter() {
 
 void TCustomEdit::WndProc(TMessage& Message) {
     if (Message.Msg == CN_COMMAND && HIWORD(Message.WParam) == EN_CHANGE) {
-        // What the user typed (or SetText put there) becomes Text.
+        // What the user typed (or SetText put there) becomes Text; OnChange when it differs from what was
+        // reported last (the window also notifies of changes that change nothing).
         TextFromWindow();
-        if (!GetComponentState().Contains(Classes::csLoading)) Change();
+        if (GetText() != FReported && !GetComponentState().Contains(Classes::csLoading)) {
+            FReported = GetText();
+            Change();
+        }
         return;
     }
     inherited::WndProc(Message);

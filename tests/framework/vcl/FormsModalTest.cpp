@@ -2,6 +2,9 @@
 // multiple-selection list box, labels with focus controls, default and cancel buttons) run modally under
 // Wine and driven by posted keys: the focus in tab order, accelerators, Enter, Esc, the close box, OnExit
 // refusing a value, and the windows disabled and given back.
+#include "framework/core/ClassesReaderWriter.h"
+#include "framework/core/ClassesText.h"
+#include "framework/vcl/Buttons.h"
 #include "tests/framework/vcl/VclTestSupport.h"
 
 #include <memory>
@@ -144,6 +147,51 @@ TEST(FormsModal, ADialogFromItsFormRunsModallyDrivenByKeys) {
     EXPECT_EQ(d->edtSpace->GetTabOrder(), 2);
     EXPECT_EQ(d->cbOpt2->GetTabOrder(), 1);
 
+    // Written back: the new controls' properties in the text form, and read again into another dialog.
+    {
+        auto* speed = new Buttons::TSpeedButton(d.get());
+        speed->SetName("sbOpen");
+        speed->SetParent(d.get());
+        speed->GetGlyph()->SetSize(32, 16);
+        speed->SetNumGlyphs(2);
+        speed->SetGroupIndex(3);
+        speed->SetDown(true);
+        auto* image = new ExtCtrls::TImage(d.get());
+        image->SetName("imgLogo");
+        image->SetParent(d.get());
+        image->SetAutoSize(true);
+        image->SetCenter(true);
+        d->lbFiles->GetItems()->Add("три");
+        Classes::TMemoryStream binary, text;
+        Classes::WriteComponentToStream(binary, d.get());
+        binary.SetPosition(0);
+        Classes::ObjectBinaryToText(binary, text);
+        String form(reinterpret_cast<const char*>(text.Memory()), size_t(text.GetSize()));
+        for (const char* wanted :
+             {"ActiveControl = edtSize", "FocusControl = edtSize", "Items.Strings = (", "'alCenter'",
+              "Style = csDropDownList", "Default = True", "Cancel = True", "ModalResult = 2",
+              "OnExit = edtSizeExit", "OnClick = OKBtnClick", "MultiSelect = True", "State = cbChecked",
+              "NumGlyphs = 2", "GroupIndex = 3", "Down = True", "Glyph.Data = {", "AutoSize = True",
+              "Center = True", "OnActivate = FormActivate"})
+            EXPECT_NE(form.find(wanted), String::npos) << wanted;
+        std::unique_ptr<TVclDialogForm> copy(new TVclDialogForm(nullptr));
+        binary.SetPosition(0);
+        Classes::ReadComponentFromStream(binary, copy.get());
+        EXPECT_EQ(copy->lbFiles->GetItems()->GetCount(), 3);
+        EXPECT_EQ(copy->lbFiles->GetItems()->Get(2), "три");
+        EXPECT_EQ(copy->cmbAlign->GetItems()->Get(1), "alUp");
+        EXPECT_EQ(copy->lbSpace->GetFocusControl(), copy->edtSpace);
+        EXPECT_EQ(copy->GetActiveControl(), copy->edtSize);
+        EXPECT_TRUE(copy->CancelBtn->GetCancel());
+        auto* speedCopy = dynamic_cast<Buttons::TSpeedButton*>(copy->FindComponent("sbOpen"));
+        ASSERT_NE(speedCopy, nullptr);
+        EXPECT_EQ(speedCopy->GetGlyph()->GetWidth(), 32);
+        EXPECT_TRUE(speedCopy->GetDown());
+        delete speed;
+        delete image;
+        d->lbFiles->GetItems()->Delete(2);
+    }
+
     // Another window of the application, disabled while the dialog runs.
     Forms::TForm other(nullptr);
     other.SetBounds(0, 0, 200, 100);
@@ -238,6 +286,35 @@ TEST(FormsModal, ADialogFromItsFormRunsModallyDrivenByKeys) {
     }
     EXPECT_EQ(log, (std::vector<String>{"activate", "activate", "activate", "activate", "ok 1"}));
     log.clear();
+    // OnCloseQuery may refuse (the run goes on), OnClose may keep the form (caNone) or free it later
+    // (caFree).
+    struct TCloser : TObject {
+        int Refusals = 1;
+        Forms::TCloseAction Action = Forms::caNone;
+        void CloseQuery(TObject*, bool& CanClose) { CanClose = Refusals-- <= 0; }
+        void Close(TObject*, Forms::TCloseAction& A) {
+            A = Action;
+            Action = Forms::caHide;
+        }
+    } closer;
+    d->SetOnCloseQuery(Forms::TCloseQueryEvent::Bind<&TCloser::CloseQuery>(&closer));
+    d->SetOnClose(Forms::TCloseEvent::Bind<&TCloser::Close>(&closer));
+    {
+        std::vector<bool> open;
+        TScript script({[&] { Key(VK_ESCAPE); },
+                        [&] {
+                            open.push_back(d->GetVisible() && d->GetModalResult() == Forms::mrNone);
+                            Key(VK_ESCAPE);
+                        },
+                        [&] {
+                            open.push_back(d->GetVisible() && d->GetModalResult() == Forms::mrNone);
+                            Key(VK_ESCAPE);
+                        }});
+        EXPECT_EQ(d->ShowModal(), Forms::mrCancel);
+        EXPECT_EQ(open, (std::vector<bool>{true, true}));
+    }
+    d->SetOnCloseQuery(nullptr);
+    d->SetOnClose(nullptr);
 
     // 4. OnExit refuses a value: the message, the old text back, the focus back, the dialog open; OK with
     // the bad text refuses it too.
@@ -270,6 +347,7 @@ TEST(FormsModal, ADialogFromItsFormRunsModallyDrivenByKeys) {
     // A visible form cannot be made modal.
     other.Show();
     EXPECT_THROW(other.ShowModal(), Classes::EInvalidOperation);
-    d->Log = nullptr;
+    log.clear();
     d.reset();
+    EXPECT_EQ(log, (std::vector<String>{"destroy"}));
 }
