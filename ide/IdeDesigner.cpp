@@ -2,7 +2,9 @@
 #include "ide/IdeDesigner.h"
 
 #include "framework/core/ClassesReaderWriter.h"
+#include "framework/core/ClassesRegistry.h"
 #include "framework/core/ClassesText.h"
+#include "framework/vcl/StdCtrls.h"
 
 #include <algorithm>
 
@@ -14,11 +16,13 @@ using DsgnIntf::TDesignWindow;
 class TDesignedForm : public Forms::TForm {
 public:
     TDesignedForm(TDesigner* ADesigner) : TForm(nullptr), FDesigner(ADesigner) {}
+    // Until it becomes the designer's form (while it is read), nothing is reported.
+    bool FActive = false;
 
 protected:
     void Notification(TComponent* AComponent, Classes::TOperation Operation) override {
         TForm::Notification(AComponent, Operation);
-        if (Operation == Classes::opRemove && AComponent != this &&
+        if (FActive && Operation == Classes::opRemove && AComponent != this &&
             !GetComponentState().Contains(Classes::csDestroying))
             FDesigner->ComponentRemoved(AComponent);
     }
@@ -75,6 +79,8 @@ String TextOfBinary(Classes::TMemoryStream& Binary) {
 } // namespace
 
 TDesigner::TDesigner() {
+    // The framework's controls that forms hold (its other units register their classes themselves).
+    Classes::RegisterClasses({&StdCtrls::TLabel::ClassInfo});
     NewForm("Form1", "TForm1");
 }
 
@@ -100,12 +106,24 @@ void TDesigner::NewForm(const String& Name, const String& ClassName) {
     auto form = std::make_unique<TDesignedForm>(this);
     form->SetDesigning(true);
     form->SetName(Name);
-    FEvents.clear();
-    FSelection = std::make_unique<TComponentList>();
-    FSelection->Add(form.get());
-    FForm = std::move(form);
+    TakeForm(std::move(form), ClassName, {});
+}
+
+void TDesigner::TakeForm(std::unique_ptr<TDesignedForm> Form, const String& ClassName, TEventNames Events) {
+    std::unique_ptr<TDesignedForm> old = std::move(FForm);
+    FForm = std::move(Form);
+    FForm->FActive = true;
+    FEvents = std::move(Events);
     FFormClassName = ClassName;
     FModified = false;
+    FSelection = std::make_unique<TComponentList>();
+    FSelection->Add(FForm.get());
+    if (old) {
+        Forms::TCustomForm* closed = old.get();
+        EachWindow([&](TDesignWindow* w) { w->FormClosed(closed); });
+        old.reset();
+        SelectionChangedNotify();
+    }
 }
 
 void TDesigner::LoadFromFile(const String& FileName) {
@@ -119,8 +137,17 @@ void TDesigner::LoadFromStream(Classes::TStream& Stream) {
     Classes::TMemoryStream binary;
     const uint8_t* p = input.Memory();
     size_t size = size_t(input.GetSize());
-    if (size >= 4 && std::equal(p, p + 4, "TPF0")) {
-        binary.LoadFromStream(input);
+    size_t start = 0;
+    if (size >= 3 && p[0] == 0xFF && p[1] == 0x0A && p[2] == 0x00) {
+        // A binary form file with the resource header before its stream: 0xFF, the type 10 (RCDATA), the
+        // name up to a 0 byte, the flags (2 bytes) and the size (4 bytes).
+        size_t end = 3;
+        while (end < size && p[end] != 0)
+            ++end;
+        start = end + 7;
+    }
+    if (size >= start + 4 && std::equal(p + start, p + start + 4, "TPF0")) {
+        binary.WriteBuffer(p + start, size - start);
     } else {
         // The text form (a byte order mark before it is skipped).
         input.SetPosition(size >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF ? 3 : 0);
@@ -128,32 +155,28 @@ void TDesigner::LoadFromStream(Classes::TStream& Stream) {
     }
     String text = TextOfBinary(binary);
     std::vector<String> lines = SplitLines(text);
-    String name, className;
-    if (!lines.empty() && ObjectLine(lines[0], name)) {
-        size_t colon = lines[0].find(':');
-        className = colon == String::npos ? String() : SysUtils::Trim(lines[0].substr(colon + 1));
-    }
-    auto old = std::move(FForm);
-    NewForm(name, className.empty() ? String("TForm") : className);
-    if (old) {
-        Forms::TCustomForm* closed = old.get();
-        EachWindow([&](TDesignWindow* w) { w->FormClosed(closed); });
-        old.reset();
-    }
+    String name, className = "TForm";
+    if (!lines.empty() && ObjectLine(lines[0], name) && lines[0].find(':') != String::npos)
+        className = SysUtils::Trim(lines[0].substr(lines[0].find(':') + 1));
+    // Read into a new form first: the one held so far stays when the file cannot be read.
+    auto form = std::make_unique<TDesignedForm>(this);
+    form->SetDesigning(true);
+    form->SetName(name);
     binary.SetPosition(0);
     Classes::TReader reader(binary);
     reader.OnFindMethod = [](const String&, bool& Error) { Error = false; };
-    reader.ReadRootComponent(FForm.get());
-    ReadEventNames(text);
-    SelectionChangedNotify();
+    reader.ReadRootComponent(form.get());
+    TEventNames events = ReadEventNames(form.get(), text);
+    TakeForm(std::move(form), className, std::move(events));
 }
 
-void TDesigner::ReadEventNames(const String& Text) {
+TDesigner::TEventNames TDesigner::ReadEventNames(TComponent* Root, const String& Text) {
+    TEventNames events;
     std::vector<TComponent*> stack;
     for (const String& line : SplitLines(Text)) {
         String name;
         if (ObjectLine(line, name)) {
-            stack.push_back(stack.empty() ? FForm.get() : FForm->FindComponent(name));
+            stack.push_back(stack.empty() ? Root : Root->FindComponent(name));
             continue;
         }
         String t = SysUtils::Trim(line);
@@ -167,8 +190,9 @@ void TDesigner::ReadEventNames(const String& Text) {
         const TypInfo::TPropInfo* info = TypInfo::GetPropInfo(stack.back(), prop);
         if (info && info->Kind == TypInfo::tkMethod && Classes::IsValidIdent(value) &&
             !SysUtils::SameText(value, "nil"))
-            FEvents[{stack.back(), Upper(info->Name)}] = value;
+            events[{stack.back(), Upper(info->Name)}] = value;
     }
+    return events;
 }
 
 String TDesigner::FormText() const {
@@ -219,7 +243,7 @@ void TDesigner::SaveToFile(const String& FileName) {
     FModified = false;
 }
 
-Forms::TForm* TDesigner::GetForm() const {
+Forms::TForm* TDesigner::GetDesignForm() const {
     return FForm.get();
 }
 
@@ -334,13 +358,50 @@ std::vector<std::unique_ptr<DsgnIntf::TPropertyEditor>> TDesigner::SelectionEdit
         bool everywhere = true;
         for (Classes::TPersistent* c : components)
             everywhere = everywhere && TypInfo::GetPropInfo(c, p->Name) != nullptr;
-        if (!everywhere) continue;
+        // Names are one component's each.
+        if (!everywhere || (components.size() > 1 && SysUtils::SameText(p->Name, "Name"))) continue;
         std::unique_ptr<DsgnIntf::TPropertyEditor> e =
             DsgnIntf::MakePropertyEditor(nullptr, this, components, p);
         if (components.size() > 1 && !e->GetAttributes().Contains(DsgnIntf::paMultiSelect)) continue;
         editors.push_back(std::move(e));
     }
     return editors;
+}
+
+bool RunEditAction(DsgnIntf::TDesignWindow* Window, DsgnIntf::TEditAction Action) {
+    using namespace DsgnIntf;
+    static constexpr TEditStateItem Needs[] = {esCanUndo,   esCanRedo,   esCanCut,       esCanCopy,
+                                               esCanPaste,  esCanDelete, esCanSelectAll, esCanPrint,
+                                               esCanZOrder, esCanZOrder, esCanAlignGrid};
+    if (size_t(Action) >= std::size(Needs) || !Window->GetEditState().Contains(Needs[Action])) return false;
+    Window->EditAction(Action);
+    return true;
+}
+
+bool EditActionOfKey(unsigned Key, DsgnIntf::TEditAction& Action) {
+    using namespace DsgnIntf;
+    switch (Key) {
+    case 'C':
+        Action = eaCopy;
+        return true;
+    case 'X':
+        Action = eaCut;
+        return true;
+    case 'V':
+        Action = eaPaste;
+        return true;
+    case 'A':
+        Action = eaSelectAll;
+        return true;
+    case 'Z':
+        Action = eaUndo;
+        return true;
+    case 'Y':
+        Action = eaRedo;
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace Ide

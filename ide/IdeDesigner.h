@@ -7,7 +7,7 @@
 //   Ide::TPackageManager ide;  ide.LoadPackage("VeskMenus.dll");   // the editors the packages register
 //   Ide::TDesigner d;
 //   d.LoadFromFile("Form1.dfm");              // every component csDesigning; the form of class TForm
-//   d.SelectComponent(d.GetForm()->FindComponent("VeskMenu1"));
+//   d.SelectComponent(d.GetDesignForm()->FindComponent("VeskMenu1"));
 //   for (auto& e : d.SelectionEditors()) e->GetName(), e->GetValue();
 //   d.SaveToFile("Form1.dfm");                // the text form, with the form's own class name
 //
@@ -49,7 +49,8 @@ public:
     TDesigner();
     ~TDesigner() override;
 
-    // Reads a form file (text or binary form), replacing the form held so far. EClassNotFound for a
+    // Reads a form file (text, or binary form: the stream, with or without a resource header), replacing the
+    // form held so far. EClassNotFound for a
     // component class no package registered; EParserError, EReadError for a damaged file.
     void LoadFromFile(const String& FileName);
     void LoadFromStream(Classes::TStream& Stream);
@@ -59,7 +60,7 @@ public:
     String FormText() const;
     void SaveToFile(const String& FileName);
 
-    Forms::TForm* GetForm() const;
+    Forms::TForm* GetDesignForm() const;
     const String& GetFormClassName() const { return FFormClassName; }
     bool IsModified() const { return FModified; }
 
@@ -87,7 +88,7 @@ public:
     // The component editor of AComponent (the registered one, or the default editor).
     std::unique_ptr<DsgnIntf::TComponentEditor> MakeComponentEditor(TComponent* AComponent);
     // The editors of the properties every selected component publishes (with several selected: those
-    // whose editors allow several), in the first component's order.
+    // whose editors allow several, and not Name), in the first component's order.
     std::vector<std::unique_ptr<DsgnIntf::TPropertyEditor>> SelectionEditors();
 
     std::function<void()> OnModified;
@@ -97,19 +98,28 @@ private:
     friend class TDesignedForm;
     void ComponentRemoved(TComponent* AComponent);
     void SelectionChangedNotify();
-    void ReadEventNames(const String& Text);
+    // The handlers' names, by component and upper-case event name.
+    using TEventNames = std::map<std::pair<const TComponent*, String>, String>;
+    static TEventNames ReadEventNames(TComponent* Root, const String& Text);
+    // Form becomes the designed form (the one before it closes).
+    void TakeForm(std::unique_ptr<TDesignedForm> Form, const String& ClassName, TEventNames Events);
     // A copy of the live design windows, each asked whether it still lives before it is called.
     template <class F> void EachWindow(F Fn);
 
     std::unique_ptr<TDesignedForm> FForm;
     String FFormClassName;
     std::unique_ptr<TComponentList> FSelection;
-    // The handlers' names, by component and upper-case event name.
-    std::map<std::pair<const TComponent*, String>, String> FEvents;
+    TEventNames FEvents;
     bool FModified = false;
 };
 
 // The clipboard format of components ("Ide Components").
 unsigned ComponentClipboardFormat();
+
+// One of the host's Edit commands for the active design window: run (EditAction) when the window's edit
+// state allows it (GetEditState: esCanCopy for eaCopy, esCanZOrder for eaBringToFront...); false when not.
+bool RunEditAction(DsgnIntf::TDesignWindow* Window, DsgnIntf::TEditAction Action);
+// The Edit command of a key with Ctrl held (C copy, X cut, V paste, A select all, Z undo, Y redo).
+bool EditActionOfKey(unsigned Key, DsgnIntf::TEditAction& Action);
 
 } // namespace Ide

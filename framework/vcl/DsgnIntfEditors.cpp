@@ -319,16 +319,22 @@ String TColorProperty::GetValue() {
     String ident;
     if (Graphics::ColorToIdent(c, ident)) return ident;
     String text = "$";
-    text += SysUtils::IntToHex(uint32_t(c), 8); // appended apart: GCC 12 misjudges "$" + temporary (-Wrestrict)
+    text +=
+        SysUtils::IntToHex(uint32_t(c), 8); // appended apart: GCC 12 misjudges "$" + temporary (-Wrestrict)
     return text;
 }
 
 void TColorProperty::SetValue(const String& Value) {
     Graphics::TColor c{};
-    if (Graphics::IdentToColor(SysUtils::Trim(Value), c))
-        SetOrdValue(intptr_t(int32_t(c)));
-    else
-        TIntegerProperty::SetValue(Value);
+    if (!Graphics::IdentToColor(SysUtils::Trim(Value), c)) {
+        // A number: also the unsigned form of a system colour ("$8000000F").
+        int64_t v = SysUtils::StrToInt64(Value);
+        if (v < INT32_MIN || v > int64_t(UINT32_MAX))
+            throw EPropertyError(SysUtils::Format("Value must be between %d and %d",
+                                                  {int64_t(INT32_MIN), int64_t(UINT32_MAX)}));
+        c = Graphics::TColor(uint32_t(v));
+    }
+    SetOrdValue(intptr_t(int32_t(c)));
 }
 
 void TColorProperty::GetValues(const TGetStrProc& Proc) {

@@ -194,8 +194,8 @@ public:
     bool AllEqual() override;
 };
 
-// Colours by name where they have one ("clRed", "clBtnFace"), else as "$00BBGGRR"; input either way (or
-// decimal).
+// Colours by name where they have one ("clRed", "clBtnFace"), else as "$00BBGGRR" (a system colour
+// "$800000nn"); input either way, or decimal.
 class TColorProperty : public TIntegerProperty {
     DECLARE_CLASS(TColorProperty, TIntegerProperty)
 public:

@@ -50,6 +50,7 @@ const std::vector<TPackageFacts> Packages = {
         "TVeskMenu.AddBar", "TVeskMenu.RemoveBar", "TVeskMenu.RefreshBar", "TVeskMenu.GlobalSetParameters",
         "TVeskMenu.GlobalSetShadow", "TVeskMenu.RehookWnd"},
        false},
+      {"VmDsgn", {"TVmDesignForm"}, {}, {}, {"TVmDesignForm.EditionCommand"}, false},
       {"VmBar",
        {"TVeskMenuBarForm"},
        {},
@@ -69,7 +70,8 @@ const std::vector<TPackageFacts> Packages = {
        {"TButtonState", "TButtonStyle", "TActivationEvent"},
        {},
        {"TColorButton.Create", "TColorButton.Destroy", "TColorButton.DoColorDialog"},
-       true}},
+       true},
+      {"VmReg", {"TVeskMenuEditor"}, {}, {}, {}, true}},
      false,
      false},
     {"tessip",
@@ -139,12 +141,15 @@ TEST(OurPackages, PaletteOfAllFiveAndWhatTheyLeaveAfterUnloading) {
                   "Ocellon.dll: \"XP Styles\", flags 40000000 (design-time and run-time)\n"
                   "palette:\n"
                   "  Corvessa: TColorButton\n"
+                  "  Custom: TVeskMenu\n"
                   "  Dialogs: TPageDialog\n"
                   "  Umbrevale: TKTNEWQRVFrame\n"
                   "  Ardento: TMasterFileSetting\n"
                   "  XP: TXPManifest\n"
-                  "components without icon: none\n"
-                  "component editors: none\n"
+                  "components without icon:\n"
+                  "  TVeskMenuItem\n"
+                  "component editors:\n"
+                  "  TVeskMenu: TVeskMenuEditor\n"
                   "property editors:\n"
                   "  TAboutColorButtonProperty in TColorButton, property ABOUT: TAboutColorButtonProperty\n");
         HMODULE newqrv = ide.FindPackage("NEWQRV")->GetHandle();

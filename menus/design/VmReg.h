@@ -1,0 +1,28 @@
+// VmReg: what the IDE sees of the menus package at design time.
+//
+// Declares: TVeskMenuEditor (the component editor of TVeskMenu: the verb "V&M Designer..." opens the menu
+// designer on the menu) and Register (the palette, the classes streams create by name, the editors).
+#pragma once
+
+#include "menus/design/VmDsgn.h"
+
+namespace VmReg {
+
+using SysUtils::String;
+
+class TVeskMenuEditor : public DsgnIntf::TComponentEditor {
+    DECLARE_CLASS(TVeskMenuEditor, DsgnIntf::TComponentEditor)
+public:
+    int GetVerbCount() override;
+    String GetVerb(int Index) override;
+    // Makes the one designer window when there is none (owned by the application), gives it this editor's
+    // designer, binds it to the component, shows it and hands its selection to the host.
+    void ExecuteVerb(int Index) override;
+};
+
+void Register();
+
+void Initialization();
+void Finalization();
+
+} // namespace VmReg
