@@ -72,7 +72,7 @@ PUBLISHED(TCommonDialog, "Dialogs",
 // ==== TColorDialog =========================================================================================
 
 TColorDialog::TColorDialog(TComponent* AOwner)
-    : TCommonDialog(AOwner), FCustomColors(std::make_unique<Classes::TStringList>()) {}
+    : TCommonDialog(AOwner), FCustomColors(std::make_unique<Controls::TPersistentStrings>()) {}
 
 TColorDialog::~TColorDialog() = default;
 
@@ -132,6 +132,7 @@ bool TColorDialog::Execute() {
 
 PUBLISHED(TColorDialog, "Dialogs",
           Prop<&TColorDialog::FColor>("Color").Type(&Graphics::TColor_TypeInfo).Default(Graphics::clBlack),
+          Prop<&TColorDialog::FCustomColors>("CustomColors"),
           Prop<&TColorDialog::FOptions>("Options").Default(TColorDialogOptions{}));
 
 // ==== TOpenDialog and TSaveDialog ==========================================================================

@@ -30,6 +30,7 @@
 
 #include "framework/core/ClassesComponent.h"
 #include "framework/core/ClassesLists.h"
+#include "framework/vcl/Controls.h"
 #include "framework/vcl/Graphics.h"
 
 #include <functional>
@@ -97,8 +98,9 @@ public:
     void SetColor(TColor Value) { FColor = Value; }
     TColorDialogOptions GetOptions() const { return FOptions; }
     void SetOptions(TColorDialogOptions Value) { FOptions = Value; }
-    // The custom colours (see the top). The dialog owns its list; SetCustomColors copies the lines.
-    Classes::TStrings* GetCustomColors() const { return FCustomColors.get(); }
+    // The custom colours (see the top), streamed as CustomColors.Strings. The dialog owns its list;
+    // SetCustomColors copies the lines.
+    Controls::TPersistentStrings* GetCustomColors() const { return FCustomColors.get(); }
     void SetCustomColors(const Classes::TStrings* Value);
 
     // The sixteen custom colours of Lines as the system dialog takes them (COLORREF), and back as lines.
@@ -111,7 +113,7 @@ public:
 private:
     TColor FColor = Graphics::clBlack;
     TColorDialogOptions FOptions;
-    std::unique_ptr<Classes::TStringList> FCustomColors;
+    std::unique_ptr<Controls::TPersistentStrings> FCustomColors;
 };
 
 // ---- TOpenDialog and TSaveDialog --------------------------------------------------------------------------

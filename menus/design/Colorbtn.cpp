@@ -17,7 +17,7 @@ using Controls::TWinControl;
 using Graphics::TCanvas;
 
 TColorButton::TColorButton(TComponent* AOwner)
-    : TCustomControl(AOwner), FCustomColors(std::make_unique<Classes::TStringList>()) {
+    : TCustomControl(AOwner), FCustomColors(std::make_unique<Controls::TPersistentStrings>()) {
     SetBounds(GetLeft(), GetTop(), 44, 22);
     SetParentFont(true);
     SetTabStop(true);
@@ -233,6 +233,7 @@ PUBLISHED(
         .Default(aeClick),
     Prop<&TColorButton::GetColor, &TColorButton::SetStateColor>("Color").Type(&Graphics::TColor_TypeInfo),
     Prop<&TColorButton::FOptions, &TColorButton::SetOptions>("Options"),
+    Prop<&TColorButton::FCustomColors>("CustomColors"),
     Prop<&TColorButton::FMargin, &TColorButton::SetMargin>("Margin").Default(1),
     Prop<&TColorButton::FOnColorChange, &TColorButton::SetOnColorChange>("OnColorChange"),
     Prop<&TControl::GetEnabled, &TControl::SetEnabled>("Enabled").Default(true),

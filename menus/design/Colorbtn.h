@@ -58,7 +58,8 @@ public:
     void SetStateColor(TColor Value);
     Dialogs::TColorDialogOptions GetOptions() const { return FOptions; }
     void SetOptions(Dialogs::TColorDialogOptions Value) { FOptions = Value; }
-    Classes::TStrings* GetCustomColors() const { return FCustomColors.get(); }
+    // Streamed as CustomColors.Strings.
+    Controls::TPersistentStrings* GetCustomColors() const { return FCustomColors.get(); }
     // Copies the lines of Value.
     void SetCustomColors(const Classes::TStrings* Value);
     uint8_t GetMargin() const { return FMargin; }
@@ -102,7 +103,7 @@ private:
     TColor FColor = Graphics::clWhite;
     TButtonState FState = bsUp;
     Dialogs::TColorDialogOptions FOptions;
-    std::unique_ptr<Classes::TStringList> FCustomColors;
+    std::unique_ptr<Controls::TPersistentStrings> FCustomColors;
     TNotifyEvent FOnColorChange;
     uint8_t FMargin = 1;
     TActivationEvent FActivationEvent = aeClick;

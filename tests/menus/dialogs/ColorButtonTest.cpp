@@ -3,6 +3,7 @@
 #include "menus/design/Colorbtn.h"
 #include "tests/menus/dialogs/DialogDriver.h"
 #include "tests/support/FormText.h"
+#include "tests/support/GdiCount.h"
 
 #include <gtest/gtest.h>
 
@@ -146,6 +147,14 @@ TEST(ColorButton, SwatchFrameAndBevelPixels) {
     ASSERT_TRUE(f.Button->Focused());
     EXPECT_LT(f.Shot()->Count({2, 2, 41, 3}, face), 39);
     EXPECT_LT(f.Shot()->Count({2, 2, 3, 19}, face), 17);
+
+    // Painting leaves no GDI object behind.
+    TDib target(44, 22);
+    f.Button->PaintTo(target.DC(), 0, 0);
+    int before = TestSupport::LiveGdiObjects();
+    for (int i = 0; i < 200; ++i)
+        f.Button->PaintTo(target.DC(), 0, 0);
+    EXPECT_EQ(TestSupport::LiveGdiObjects(), before);
 }
 
 TEST(ColorButton, MouseDragClickAndTheColourDialog) {
@@ -319,6 +328,7 @@ TEST(ColorButton, DesignTimeValuesSurviveStoringAndReadingAForm) {
         button->SetMargin(c.Margin);
         button->SetColor(Graphics::clNavy);
         button->SetOptions({Dialogs::cdFullOpen});
+        button->GetCustomColors()->Add("ColorA=\u0444FF");
         String text = TestSupport::WriteFormText(&form);
         EXPECT_NE(text.find(c.Written), String::npos) << text;
         EXPECT_EQ(text.find("ActivationEvent") != String::npos, c.Event != Colorbtn::aeClick) << text;
@@ -334,6 +344,7 @@ TEST(ColorButton, DesignTimeValuesSurviveStoringAndReadingAForm) {
         EXPECT_EQ(read->GetMargin(), c.Margin);
         EXPECT_EQ(read->GetColor(), Graphics::clNavy);
         EXPECT_TRUE(read->GetOptions().Contains(Dialogs::cdFullOpen));
+        EXPECT_EQ(read->GetCustomColors()->GetText(), "ColorA=\u0444FF\r\n") << text;
     }
 }
 

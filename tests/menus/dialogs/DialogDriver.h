@@ -87,10 +87,15 @@ private:
 // A scenario run from a thread timer, so that it goes on inside modal loops (a dialog's ShowModal, the
 // message boxes and colour dialogs it opens): each tick runs the current step, which returns true when it is
 // done; the next tick runs the next one. A step acts by posting input and waits by returning false.
+//
+// A watchdog ends a scenario that went astray instead of letting it wait for ever: after WatchdogMs it
+// cancels every system dialog of the thread and runs Abandon (which ends the test's own modal run) on each
+// tick. Not a timing assertion: a correct program never meets it, and the test then fails on Finished().
 class TScript {
 public:
     using TStep = std::function<bool()>;
-    explicit TScript(std::vector<TStep> Steps) : FSteps(std::move(Steps)) {
+    explicit TScript(std::vector<TStep> Steps, std::function<void()> Abandon = {}, DWORD WatchdogMs = 20000)
+        : FSteps(std::move(Steps)), FAbandon(std::move(Abandon)), FDeadline(GetTickCount() + WatchdogMs) {
         Current() = this;
         FTimer = SetTimer(nullptr, 0, 50, &Tick);
     }
@@ -111,13 +116,23 @@ private:
     }
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
         TScript* self = Current();
-        if (self == nullptr || self->FBusy || self->Finished()) return;
+        if (self == nullptr) return;
+        // Also while a step is stuck in a modal loop it opened.
+        if (!self->Finished() && int(GetTickCount() - self->FDeadline) > 0) {
+            for (HWND h : ThreadDialogs())
+                PressButton(h, GetDlgItem(h, IDCANCEL) ? IDCANCEL : IDOK);
+            if (self->FAbandon) self->FAbandon();
+            return;
+        }
+        if (self->FBusy || self->Finished()) return;
         self->FBusy = true;
         if (self->FSteps[self->FIndex]()) ++self->FIndex;
         self->FBusy = false;
     }
 
     std::vector<TStep> FSteps;
+    std::function<void()> FAbandon;
+    DWORD FDeadline;
     size_t FIndex = 0;
     UINT_PTR FTimer = 0;
     bool FBusy = false;

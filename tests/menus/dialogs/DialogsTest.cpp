@@ -124,6 +124,9 @@ TEST(ColorDialog, CustomColoursOptionsAndStream) {
                                           "  object ColorDialog1: TColorDialog\n"
                                           "    Color = clRed\n"
                                           "    Options = [cdFullOpen, cdAnyColor]\n"
+                                          "    CustomColors.Strings = (\n"
+                                          "      'ColorA=FF0000'\n"
+                                          "      'ColorC=00FF00')\n"
                                           "  end\n"
                                           "  object OpenDialog1: TOpenDialog\n"
                                           "    DefaultExt = 'vmn'\n"
@@ -141,6 +144,7 @@ TEST(ColorDialog, CustomColoursOptionsAndStream) {
     ASSERT_TRUE(color && open && save);
     EXPECT_EQ(color->GetColor(), Graphics::clRed);
     EXPECT_EQ(color->GetOptions().ToInt(), (TColorDialogOptions{cdFullOpen, cdAnyColor}.ToInt()));
+    EXPECT_EQ(color->GetCustomColors()->GetValue("ColorC"), "00FF00");
     EXPECT_EQ(open->GetDefaultExt(), "vmn");
     EXPECT_EQ(open->GetFilterIndex(), 2);
     EXPECT_EQ(open->GetTitle(), "Open an edition");
@@ -150,6 +154,9 @@ TEST(ColorDialog, CustomColoursOptionsAndStream) {
     String text = TestSupport::WriteFormText(form.get());
     EXPECT_NE(text.find("Options = [ofOverwritePrompt, ofPathMustExist]"), String::npos) << text;
     EXPECT_NE(text.find("object SaveDialog1: TSaveDialog\n  end"), String::npos) << text;
+    EXPECT_NE(text.find("CustomColors.Strings = (\n      'ColorA=FF0000'\n      'ColorC=00FF00'"),
+              String::npos)
+        << text;
 }
 
 TEST(FileDialogs, OpenAndSaveOnTheSystemDialogs) {
