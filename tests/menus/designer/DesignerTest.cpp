@@ -166,10 +166,7 @@ TEST(Designer, OpensOnTheVerbAddsDeletesAndMovesRows) {
     for (const TMove& m : moves) {
         s.Mark(m.Marked);
         int before = s.Modifications;
-        if (m.Up)
-            s.Window->SpeedButton1Click(nullptr);
-        else
-            s.Window->SpeedButton2Click(nullptr);
+        s.Press(m.Up ? s.Window->SpeedButton1 : s.Window->SpeedButton2);
         EXPECT_EQ(s.Rows(), m.After);
         EXPECT_EQ(s.Items(), m.After);
         EXPECT_EQ(s.Modifications, before + 1);
@@ -246,6 +243,31 @@ TEST(Designer, PastesOnlyItemsWithOneWarning) {
     EXPECT_EQ(s.Designer.GetRoot()->GetComponentCount(), components + 1);
     EXPECT_EQ(s.Marked(), std::vector<int>{2});
     EXPECT_EQ(s.Selection(), std::vector<String>{"VeskMenuItem3"});
+}
+
+TEST(Designer, CutsPastesAndSelectsAllThroughTheHostsEditCommands) {
+    TSession s;
+    s.Mark({0});
+    EXPECT_TRUE(s.Window->GetEditState().Contains(DsgnIntf::esCanCut));
+    s.Window->EditAction(DsgnIntf::eaCut);
+    EXPECT_EQ(s.Rows(), std::vector<String>{"veskmenuitem2"});
+    EXPECT_EQ(s.Find("VeskMenuItem1"), nullptr);
+    EXPECT_TRUE(s.Window->GetEditState().Contains(DsgnIntf::esCanPaste));
+    s.Window->EditAction(DsgnIntf::eaPaste);
+    EXPECT_EQ(s.Rows(), (std::vector<String>{"veskmenuitem2", "VeskMenuItem1"}));
+    EXPECT_EQ(s.Items(), s.Rows());
+    EXPECT_EQ(s.Menu("VeskMenu1")->GetItem(1)->GetMenuItem(), s.Find("A"));
+    // Pasted again: the name is taken now, so the copy gets the next free one.
+    s.Window->EditAction(DsgnIntf::eaPaste);
+    EXPECT_EQ(s.Rows().back(), "VeskMenuItem3");
+    s.Window->EditAction(DsgnIntf::eaSelectAll);
+    EXPECT_EQ(s.Marked(), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(s.Selection(), (std::vector<String>{"veskmenuitem2", "VeskMenuItem1", "VeskMenuItem3"}));
+    // A selection made elsewhere; activating the window hands its own back.
+    s.Designer.SelectComponent(s.Find("Timer1"));
+    EXPECT_EQ(s.Selection(), std::vector<String>{"Timer1"});
+    SendMessageW(s.Window->GetHandle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(s.Selection(), (std::vector<String>{"veskmenuitem2", "VeskMenuItem1", "VeskMenuItem3"}));
 }
 
 TEST(Designer, SavesAndOpensEditionsThroughTheDialogsAndTheQuestion) {
@@ -340,6 +362,11 @@ TEST(Designer, ItsPopupIsDrawnByItsOwnMenuComponent) {
     KillTimer(nullptr, timer);
     EXPECT_GE(shot.Green, 20) << "the green plus of \"&Add Item\"";
     EXPECT_EQ(shot.Generate, std::vector<String>{"MainMenu1"});
+    // The generated entry's item: the window's Image picture, purple as its transparent colour.
+    TVeskMenuItem* generated = s.Window->pupVM->FindItem(s.Window->pupMenu, s.Window->miGenerate->GetItem(0));
+    ASSERT_NE(generated, nullptr);
+    EXPECT_EQ(generated->GetPicture()->GetWidth(), 16);
+    EXPECT_EQ(generated->GetTrColor(), Graphics::clPurple);
     EXPECT_EQ(s.Window->pupVM->FindItem(s.Window->pupMenu, s.Window->miAdd)->GetTrColor(),
               Graphics::clFuchsia);
 }
