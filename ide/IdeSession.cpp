@@ -158,9 +158,6 @@ private:
     std::vector<Menus::TMenuItem*> FItems;
 };
 
-class TSession;
-TSession* Session = nullptr;
-
 // The palette: the pages and their components; a double-click puts one on the form; Save.
 class TPaletteWindow : public Forms::TForm {
 public:
@@ -220,14 +217,19 @@ public:
 };
 
 const wchar_t IconClass[] = L"IdeComponentIcon";
+TSessionImpl* Session = nullptr;
 constexpr int IconWidth = 64, IconHeight = 44;
 
-class TSession {
+} // namespace
+
+class TSessionImpl {
+    friend class TDesignSession;
+
 public:
-    TSession(TPackageManager& Ide, const TSessionOptions& Options) : FIde(Ide), FOptions(Options) {
+    TSessionImpl(TPackageManager& Ide, const TSessionOptions& Options) : FIde(Ide), FOptions(Options) {
         Session = this;
         WNDCLASSW wc{};
-        wc.lpfnWndProc = &TSession::IconProc;
+        wc.lpfnWndProc = &TSessionImpl::IconProc;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
         wc.lpszClassName = IconClass;
@@ -252,7 +254,7 @@ public:
         FPalette->Show();
         SyncIcons();
     }
-    ~TSession() {
+    ~TSessionImpl() {
         FMenuDesigners.clear();
         for (HWND h : FHandles)
             DestroyWindow(h);
@@ -340,14 +342,14 @@ private:
         FWatchPrefix = Prefix;
         FKnown = VisibleThreadWindows();
         FSeen = nullptr;
-        FTimer = SetTimer(nullptr, 0, 150, &TSession::WatchTick);
+        FTimer = SetTimer(nullptr, 0, 150, &TSessionImpl::WatchTick);
     }
     void StopWatching() {
         if (FTimer) KillTimer(nullptr, FTimer);
         FTimer = 0;
     }
     static void CALLBACK WatchTick(HWND, UINT, UINT_PTR, DWORD) {
-        TSession* s = Session;
+        TSessionImpl* s = Session;
         if (s == nullptr) return;
         for (HWND h : VisibleThreadWindows()) {
             if (s->FKnown.contains(h)) continue;
@@ -666,10 +668,33 @@ private:
     int FVerbShots = 0, FDialogShots = 0, FOpenShots = 0;
 };
 
-} // namespace
+TDesignSession::TDesignSession(TPackageManager& Ide, const TSessionOptions& Options)
+    : FImpl(std::make_unique<TSessionImpl>(Ide, Options)) {}
+
+TDesignSession::~TDesignSession() = default;
+
+int TDesignSession::Run() {
+    return FImpl->Run();
+}
+
+bool TDesignSession::HandleMessage(const MSG& Message) {
+    return FImpl->Filter(Message);
+}
+
+TDesigner& TDesignSession::GetDesigner() {
+    return FImpl->FDesigner;
+}
+
+TObjectInspector& TDesignSession::GetInspector() {
+    return *FImpl->FInspector;
+}
+
+HWND TDesignSession::IconWindow(TComponent* AComponent) const {
+    return FImpl->IconOf(AComponent);
+}
 
 int RunSession(TPackageManager& Ide, const TSessionOptions& Options) {
-    TSession session(Ide, Options);
+    TDesignSession session(Ide, Options);
     return session.Run();
 }
 

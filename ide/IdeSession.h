@@ -87,7 +87,30 @@ private:
     bool FFilling = false;
 };
 
-// Runs the session until its windows are closed (or, with --shots, until its pictures are made).
+class TSessionImpl;
+
+// A session: its windows open from construction to destruction.
+class TDesignSession {
+public:
+    // Reads the form (errors as TDesigner::LoadFromFile) and opens the windows.
+    TDesignSession(TPackageManager& Ide, const TSessionOptions& Options);
+    ~TDesignSession();
+    // The options' actions (--select, --edit, --open, --verb, --shots); then, without --shots, the
+    // messages until the form or the Object Inspector is closed. The exit code.
+    int Run();
+    // The designer's share of a message for the designed form (clicks, keys): true when it was handled
+    // there and must not be dispatched.
+    bool HandleMessage(const MSG& Message);
+    TDesigner& GetDesigner();
+    TObjectInspector& GetInspector();
+    // The icon window of a non-visual component on the form, or nullptr.
+    HWND IconWindow(Classes::TComponent* AComponent) const;
+
+private:
+    std::unique_ptr<TSessionImpl> FImpl;
+};
+
+// Runs a session until its windows are closed (or, with --shots, until its pictures are made).
 int RunSession(TPackageManager& Ide, const TSessionOptions& Options);
 
 } // namespace Ide

@@ -549,9 +549,14 @@ protected:
     void CMTextChanged(TMessage& Message);
     void CMParentCtl3DChanged(TMessage& Message);
     void WMKeyUp(TMessage& Message);
-    void WMKeyDown(TMessage& Message);
-    void WMChar(TMessage& Message);
-    void WMSysChar(TMessage& Message);
+    // The key messages of the control's window, or of a window inside it (Window: a combo box's edit): true
+    // when the message was taken (by the form, a handler's 0, an accelerator) and goes no further; else
+    // Message holds what the window is to get.
+    bool KeyDownMessage(TMessage& Message, HWND Window);
+    bool CharMessage(TMessage& Message, HWND Window, bool TakesChars);
+    bool SysCharMessage(TMessage& Message);
+    // The focus came to the control's window or a window inside it: OnExit and OnEnter (see the top).
+    void FocusArrived();
     // CM_DIALOGKEY and CM_DIALOGCHAR: offered to each child control in turn until one takes it.
     void CMDialogMessage(TMessage& Message);
     void CMWantSpecialKey(TMessage& Message);

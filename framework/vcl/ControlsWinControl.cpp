@@ -500,13 +500,14 @@ void TWinControl::WndProc(TMessage& Message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         if (DragMessage(Message)) return; // Esc ends a drag
-        WMKeyDown(Message);
+        if (!KeyDownMessage(Message, FHandle)) DefaultHandler(Message);
         return;
     case WM_CHAR:
-        WMChar(Message);
+        if (!CharMessage(Message, FHandle, (Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) != 0))
+            DefaultHandler(Message);
         return;
     case WM_SYSCHAR:
-        WMSysChar(Message);
+        if (!SysCharMessage(Message)) DefaultHandler(Message);
         return;
     case CM_DIALOGKEY:
     case CM_DIALOGCHAR:
@@ -712,66 +713,48 @@ void TWinControl::CMWantSpecialKey(TMessage& Message) {
     Message.Result = (code & mask) != 0;
 }
 
-void TWinControl::WMKeyDown(TMessage& Message) {
+bool TWinControl::KeyDownMessage(TMessage& Message, HWND Window) {
     WORD key = WORD(Message.WParam);
-    HWND window = FHandle;
     EatChar = 0;
     // 1. Tab, Enter and Esc are the form's unless the control claims them.
     if ((key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE) && Message.Msg == WM_KEYDOWN &&
         !GetComponentState().Contains(Classes::csDesigning) && Perform(CM_WANTSPECIALKEY, key, 0) == 0) {
-        TWinControl* form = GetRootControl();
         static constexpr wchar_t chars[] = {L'\t', L'\r', 0x1B};
         wchar_t ch = chars[key == VK_TAB ? 0 : key == VK_RETURN ? 1 : 2];
-        if (form->Perform(CM_DIALOGKEY, key, Message.LParam) != 0) {
-            EatCharWindow = window;
+        if (GetRootControl()->Perform(CM_DIALOGKEY, key, Message.LParam) != 0) {
+            EatCharWindow = Window;
             EatChar = ch;
             Message.Result = 0;
-            return;
+            return true;
         }
     }
     // 2. OnKeyDown; the window gets what is left.
     KeyDown(key, KeyDataToShiftState(Message.LParam));
-    if (key == 0) {
-        Message.Result = 0;
-        return;
-    }
     Message.WParam = key;
-    DefaultHandler(Message);
+    Message.Result = 0;
+    return key == 0;
 }
 
-void TWinControl::WMChar(TMessage& Message) {
+bool TWinControl::CharMessage(TMessage& Message, HWND Window, bool TakesChars) {
     wchar_t key = wchar_t(Message.WParam);
-    bool eat = EatChar != 0 && EatChar == key && EatCharWindow == FHandle;
+    bool eat = EatChar != 0 && EatChar == key && EatCharWindow == Window;
     EatChar = 0;
-    if (eat) {
-        // The character of a dialog key: the key did its work already.
-        Message.Result = 0;
-        return;
-    }
+    Message.Result = 0;
+    // The character of a dialog key: the key did its work already.
+    if (eat) return true;
     KeyPress(key);
-    if (key == 0) {
-        Message.Result = 0;
-        return;
-    }
+    if (key == 0) return true;
     Message.WParam = WPARAM(uint16_t(key));
     // A character the control does not take may be an accelerator.
-    if (!GetComponentState().Contains(Classes::csDesigning) && key > L' ' &&
-        (Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) == 0 &&
-        GetRootControl()->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam) != 0) {
-        Message.Result = 0;
-        return;
-    }
-    DefaultHandler(Message);
+    return !GetComponentState().Contains(Classes::csDesigning) && key > L' ' && !TakesChars &&
+           GetRootControl()->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam) != 0;
 }
 
-void TWinControl::WMSysChar(TMessage& Message) {
+bool TWinControl::SysCharMessage(TMessage& Message) {
     // Alt and a letter: an accelerator of the form's controls, else the window's (the menu bar's).
-    if (!GetComponentState().Contains(Classes::csDesigning) &&
-        GetRootControl()->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam) != 0) {
-        Message.Result = 0;
-        return;
-    }
-    DefaultHandler(Message);
+    Message.Result = 0;
+    return !GetComponentState().Contains(Classes::csDesigning) &&
+           GetRootControl()->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam) != 0;
 }
 
 void TWinControl::CMDialogMessage(TMessage& Message) {
@@ -853,6 +836,10 @@ void TWinControl::WMKeyUp(TMessage& Message) {
 
 void TWinControl::WMSetFocus(TMessage& Message) {
     DefaultHandler(Message);
+    FocusArrived();
+}
+
+void TWinControl::FocusArrived() {
     // Invariant 5. CM_EXIT goes up from the control that had the focus and CM_ENTER down to this one, both
     // stopping below the control that holds the two.
     TWinControl* root = GetRootControl();
@@ -880,7 +867,9 @@ void TWinControl::WMSetFocus(TMessage& Message) {
     } catch (...) {
         failure = std::current_exception();
     }
-    if (root->FFocusedControl != old || FHandle == nullptr || ::GetFocus() != FHandle) {
+    HWND focus = ::GetFocus();
+    if (root->FFocusedControl != old || FHandle == nullptr ||
+        (focus != FHandle && !IsChild(FHandle, focus))) {
         if (failure) std::rethrow_exception(failure);
         return;
     }

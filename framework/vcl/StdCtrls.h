@@ -284,6 +284,12 @@ protected:
 
 private:
     int DroppedHeight() const;
+    // The messages of the edit inside a csDropDown or csSimple combo box: its keys and its focus are the
+    // combo box's.
+    void EditWndProc(Messages::TMessage& Message);
+    HWND FEditHandle = nullptr;
+    WNDPROC FEditInstance = nullptr;
+    WNDPROC FEditDefProc = nullptr;
     TComboBoxStyle FStyle = csDropDown;
     std::unique_ptr<TControlItems> FItems;
     int FItemIndex = -1; // while there is no window

@@ -107,6 +107,45 @@ TCustomComboBox::TCustomComboBox(Classes::TComponent* AOwner)
 TCustomComboBox::~TCustomComboBox() {
     // The window goes while the items can still be told (they do nothing without it).
     DestroyHandle();
+    if (FEditInstance) Controls::FreeObjectInstance(FEditInstance);
+}
+
+void TCustomComboBox::EditWndProc(TMessage& Message) {
+    auto passOn = [&] {
+        Message.Result =
+            CallWindowProcW(FEditDefProc, FEditHandle, Message.Msg, Message.WParam, Message.LParam);
+    };
+    switch (Message.Msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (!KeyDownMessage(Message, FEditHandle)) passOn();
+        return;
+    case WM_CHAR:
+        if (!CharMessage(Message, FEditHandle, true)) passOn();
+        return;
+    case WM_SYSCHAR:
+        if (!SysCharMessage(Message)) passOn();
+        return;
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+        WORD key = WORD(Message.WParam);
+        KeyUp(key, Controls::KeyDataToShiftState(Message.LParam));
+        Message.WParam = key;
+        if (key != 0) passOn();
+        return;
+    }
+    case WM_SETFOCUS:
+        passOn();
+        FocusArrived();
+        return;
+    case WM_NCDESTROY: {
+        HWND edit = FEditHandle;
+        passOn();
+        if (edit == FEditHandle) FEditHandle = nullptr;
+        return;
+    }
+    }
+    passOn();
 }
 
 int TCustomComboBox::DroppedHeight() const {
@@ -127,6 +166,16 @@ void TCustomComboBox::CreateParams(Controls::TCreateParams& Params) {
 void TCustomComboBox::CreateWnd() {
     inherited::CreateWnd();
     HWND h = GetHandle();
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (FStyle != csDropDownList && GetComboBoxInfo(h, &info) && info.hwndItem && info.hwndItem != h) {
+        if (FEditInstance == nullptr)
+            FEditInstance =
+                Controls::MakeObjectInstance(TWndMethod::Bind<&TCustomComboBox::EditWndProc>(this));
+        FEditHandle = info.hwndItem;
+        FEditDefProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(FEditHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FEditInstance)));
+    }
     FItems->Fill();
     if (FItemHeight > 0) SendMessageW(h, CB_SETITEMHEIGHT, 0, FItemHeight);
     if (FItemIndex >= 0) {
@@ -139,6 +188,11 @@ void TCustomComboBox::CreateWnd() {
 
 void TCustomComboBox::DestroyWnd() {
     if (HandleAllocated()) FItemIndex = int(SendMessageW(GetHandle(), CB_GETCURSEL, 0, 0));
+    // The edit's procedure back, unless someone placed another above ours.
+    if (FEditHandle &&
+        GetWindowLongPtrW(FEditHandle, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(FEditInstance))
+        SetWindowLongPtrW(FEditHandle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FEditDefProc));
+    FEditHandle = nullptr;
     inherited::DestroyWnd();
 }
 

@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -567,7 +568,25 @@ TEST_F(TDesignFixture, ClipboardCopyAndPasteWithUniqueNames) {
     EXPECT_EQ(static_cast<TWidget*>(again[0])->FBuddy, again[1]);
     // Unique names the designer gives.
     EXPECT_EQ(d.UniqueName("Widget"), "Widget6");
+    EXPECT_EQ(Ide::TDesigner().UniqueName("Form"), "Form2"); // the root's own name is taken too
     EXPECT_EQ(d.UniqueName("Gadget"), "Gadget1");
+    // A class this process does not know: the records before it are pasted, then the error.
+    Classes::TMemoryStream text2, foreign;
+    String records = "object Widget1: TWidget\nend\nobject Alien1: TAlien\nend\n";
+    text2.WriteBuffer(records.data(), records.size());
+    text2.SetPosition(0);
+    Classes::ObjectSequenceTextToBinary(text2, foreign);
+    OpenClipboard(nullptr);
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size_t(foreign.GetSize()));
+    std::memcpy(GlobalLock(block), foreign.Memory(), size_t(foreign.GetSize()));
+    GlobalUnlock(block);
+    SetClipboardData(Ide::ComponentClipboardFormat(), block);
+    CloseClipboard();
+    TComponentList partly;
+    EXPECT_THROW(d.PasteComponents(d.GetRoot(), d.GetRoot(), &partly), Classes::EClassNotFound);
+    ASSERT_EQ(partly.Count(), 1);
+    EXPECT_EQ(partly[0]->GetName(), "Widget6");
     // Text on the clipboard is not components.
     OpenClipboard(nullptr);
     EmptyClipboard();
@@ -742,4 +761,92 @@ TEST_F(TDesignFixture, ObjectInspectorRowsAndEditingInPlace) {
     d.SelectComponent(AddWidget(d, "Widget2"));
     inspector.Refresh();
     EXPECT_GE(rowOf("Name\tWidget2"), 0);
+}
+
+TEST_F(TDesignFixture, SessionClicksKeysAndWindows) {
+    auto file = TempFile(L"Session.dfm");
+    WriteText(
+        file,
+        "object SessionForm: TSessionForm\n"
+        "  Left = 320\n  Top = 40\n  Caption = 'Session form'\n  ClientHeight = 160\n  ClientWidth = 300\n"
+        "  object Label1: TLabel\n    Left = 100\n    Top = 100\n    Caption = 'A label'\n  end\n"
+        "  object Button1: TButton\n    Left = 10\n    Top = 60\n    Width = 75\n    Height = 25\n"
+        "    Caption = 'Press'\n  end\n"
+        "  object Timer1: TTimer\n    Left = 8\n    Top = 8\n  end\n"
+        "  object MainMenu1: TMainMenu\n    Left = 80\n    Top = 8\n"
+        "    object File1: TMenuItem\n      Caption = '&File'\n    end\n  end\n"
+        "end\n");
+    Ide::TPackageManager ide;
+    Ide::TSessionOptions options;
+    ASSERT_TRUE(
+        Ide::ParseSessionOptions({"design", file.string(), "--select", "Timer1", "--shots", "x"}, options));
+    EXPECT_EQ(options.Select, "Timer1");
+    EXPECT_FALSE(Ide::ParseSessionOptions({"design", file.string(), "--verb", "Timer1", "one"}, options));
+    options = {};
+    options.FormFile = file.string();
+    Ide::TDesignSession s(ide, options);
+    Ide::TDesigner& d = s.GetDesigner();
+    TComponent* root = d.GetRoot();
+    HWND form = d.GetDesignForm()->GetHandle();
+    EXPECT_EQ(WinTest::WindowText(form), "Session form");
+    for (const wchar_t* title : {L"Object Inspector", L"Component Palette", L"Session form"})
+        EXPECT_NE(FindWindowW(nullptr, title), nullptr);
+    auto message = [](HWND h, UINT m, WPARAM w, int x = 0, int y = 0) {
+        MSG r{};
+        r.hwnd = h;
+        r.message = m;
+        r.wParam = w;
+        r.lParam = MAKELPARAM(x, y);
+        return r;
+    };
+    auto selected = [&] {
+        String names;
+        for (TComponent* c : d.GetSelection())
+            names += (names.empty() ? "" : " ") + c->GetName();
+        return names;
+    };
+    auto* button = static_cast<Controls::TWinControl*>(root->FindComponent("Button1"));
+    TComponent* timer = root->FindComponent("Timer1");
+    TComponent* menu = root->FindComponent("MainMenu1");
+    // Clicks select: a graphic control on the form's window, a control's own window (Shift adds), an icon.
+    EXPECT_NE(s.IconWindow(timer), nullptr);
+    EXPECT_EQ(s.IconWindow(button), nullptr);
+    EXPECT_TRUE(s.HandleMessage(message(form, WM_LBUTTONDOWN, 0, 105, 103)));
+    EXPECT_EQ(selected(), "Label1");
+    EXPECT_TRUE(s.HandleMessage(message(button->GetHandle(), WM_LBUTTONDOWN, MK_SHIFT, 3, 3)));
+    EXPECT_EQ(selected(), "Label1 Button1");
+    EXPECT_TRUE(s.HandleMessage(message(form, WM_LBUTTONDOWN, 0, 250, 150)));
+    EXPECT_EQ(selected(), "SessionForm");
+    EXPECT_TRUE(s.HandleMessage(message(s.IconWindow(timer), WM_LBUTTONDOWN, 0, 5, 5)));
+    EXPECT_EQ(selected(), "Timer1");
+    std::vector<String> rows = s.GetInspector().RowTexts();
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "Interval\t1000"), rows.end());
+    // Keys on the form: Ctrl+C and Ctrl+V paste a copy (selected), Delete deletes the selection.
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    EXPECT_TRUE(s.HandleMessage(message(form, WM_KEYDOWN, 'C')));
+    EXPECT_TRUE(s.HandleMessage(message(form, WM_KEYDOWN, 'V')));
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_EQ(selected(), "Timer2");
+    TComponent* copy = root->FindComponent("Timer2");
+    ASSERT_NE(copy, nullptr);
+    EXPECT_NE(s.IconWindow(copy), nullptr);
+    EXPECT_TRUE(s.HandleMessage(message(form, WM_KEYDOWN, VK_DELETE)));
+    EXPECT_EQ(root->FindComponent("Timer2"), nullptr);
+    EXPECT_EQ(selected(), "SessionForm");
+    // A double-click on a plain menu opens the framework's menu designer, titled owner "." menu.
+    EXPECT_TRUE(s.HandleMessage(message(s.IconWindow(menu), WM_LBUTTONDBLCLK, 0, 5, 5)));
+    HWND menuDesigner = FindWindowW(nullptr, L"SessionForm.MainMenu1");
+    ASSERT_NE(menuDesigner, nullptr);
+    EXPECT_TRUE(IsWindowVisible(menuDesigner));
+    // Messages of other windows pass; deleting the menu closes its designer.
+    EXPECT_FALSE(
+        s.HandleMessage(message(FindWindowW(nullptr, L"Object Inspector"), WM_LBUTTONDOWN, 0, 5, 5)));
+    d.SelectComponent(menu);
+    EXPECT_TRUE(s.HandleMessage(message(form, WM_KEYDOWN, VK_DELETE)));
+    EXPECT_EQ(FindWindowW(nullptr, L"SessionForm.MainMenu1"), nullptr);
+    EXPECT_TRUE(d.IsModified());
 }

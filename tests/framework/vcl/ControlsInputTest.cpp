@@ -327,6 +327,28 @@ TEST(ControlInput, MouseOfGraphicControlsAndKeys) {
     SendMessageW(a, WM_KEYDOWN, VK_RETURN, 1);
     EXPECT_EQ(s.Events.Take(), (std::vector<String>{"A keydown 116", "A keydown 114", "A keypress 1078",
                                                     "A keypress 113", "A keydown 13"}));
+    // WM_SYSCOLORCHANGE reaches every control of the form, graphic ones too.
+    struct TSysColors : TObject {
+        std::vector<String> Seen;
+        TControl* C;
+        Messages::TWndMethod Old;
+        void Proc(Messages::TMessage& m) {
+            if (m.Msg == WM_SYSCOLORCHANGE) Seen.push_back(C->GetName());
+            Old(m);
+        }
+    } a1, g1;
+    a1.C = s.A1;
+    g1.C = s.Form.FindComponent("G1") ? static_cast<TControl*>(s.Form.FindComponent("G1")) : nullptr;
+    ASSERT_NE(g1.C, nullptr);
+    for (TSysColors* t : {&a1, &g1}) {
+        t->Old = t->C->GetWindowProc();
+        t->C->SetWindowProc(Messages::TWndMethod::Bind<&TSysColors::Proc>(t));
+    }
+    SendMessageW(f, WM_SYSCOLORCHANGE, 0, 0);
+    for (TSysColors* t : {&a1, &g1})
+        t->C->SetWindowProc(t->Old);
+    EXPECT_EQ(a1.Seen, std::vector<String>{"A1"});
+    EXPECT_EQ(g1.Seen, std::vector<String>{"G1"});
     EXPECT_FALSE(IsAccel(L'a', "&&a"));
     EXPECT_TRUE(IsAccel(L'b', "&&a&B"));
     EXPECT_TRUE(IsAccel(L'д', "&Да"));

@@ -286,6 +286,35 @@ TEST(FormsModal, ADialogFromItsFormRunsModallyDrivenByKeys) {
     }
     EXPECT_EQ(log, (std::vector<String>{"activate", "activate", "activate", "activate", "ok 1"}));
     log.clear();
+    // OnCloseQuery may refuse (the run goes on), OnClose may keep the form (caNone) or free it later
+    // (caFree).
+    struct TCloser : TObject {
+        int Refusals = 1;
+        Forms::TCloseAction Action = Forms::caNone;
+        void CloseQuery(TObject*, bool& CanClose) { CanClose = Refusals-- <= 0; }
+        void Close(TObject*, Forms::TCloseAction& A) {
+            A = Action;
+            Action = Forms::caHide;
+        }
+    } closer;
+    d->SetOnCloseQuery(Forms::TCloseQueryEvent::Bind<&TCloser::CloseQuery>(&closer));
+    d->SetOnClose(Forms::TCloseEvent::Bind<&TCloser::Close>(&closer));
+    {
+        std::vector<bool> open;
+        TScript script({[&] { Key(VK_ESCAPE); },
+                        [&] {
+                            open.push_back(d->GetVisible() && d->GetModalResult() == Forms::mrNone);
+                            Key(VK_ESCAPE);
+                        },
+                        [&] {
+                            open.push_back(d->GetVisible() && d->GetModalResult() == Forms::mrNone);
+                            Key(VK_ESCAPE);
+                        }});
+        EXPECT_EQ(d->ShowModal(), Forms::mrCancel);
+        EXPECT_EQ(open, (std::vector<bool>{true, true}));
+    }
+    d->SetOnCloseQuery(nullptr);
+    d->SetOnClose(nullptr);
 
     // 4. OnExit refuses a value: the message, the old text back, the focus back, the dialog open; OK with
     // the bad text refuses it too.
@@ -318,6 +347,7 @@ TEST(FormsModal, ADialogFromItsFormRunsModallyDrivenByKeys) {
     // A visible form cannot be made modal.
     other.Show();
     EXPECT_THROW(other.ShowModal(), Classes::EInvalidOperation);
-    d->Log = nullptr;
+    log.clear();
     d.reset();
+    EXPECT_EQ(log, (std::vector<String>{"destroy"}));
 }

@@ -14,6 +14,8 @@ struct TLog : TObject {
     std::vector<String> Lines;
     static String N(TObject* o) { return static_cast<Classes::TComponent*>(o)->GetName(); }
     void Click(TObject* s) { Lines.push_back(N(s) + " click"); }
+    void Enter(TObject* s) { Lines.push_back(N(s) + " enter"); }
+    void Exit(TObject* s) { Lines.push_back(N(s) + " exit"); }
     void Change(TObject* s) {
         Lines.push_back(N(s) + " change " + static_cast<Controls::TControl*>(s)->GetText());
     }
@@ -112,6 +114,16 @@ TEST(StdCtrlsControls, EditCheckBoxComboBoxButtonsAndGroupBox) {
     EXPECT_EQ(combo->GetItemIndex(), 0);
     EXPECT_EQ(SendMessageW(combo->GetHandle(), CB_GETCOUNT, 0, 0), 3);
     EXPECT_EQ(log.Take(), (std::vector<String>{"Combo click", "Combo change alCenter"}));
+    // The edit inside a drop-down combo box: its focus and keys are the combo box's (Tab goes on).
+    combo->SetOnEnter(Classes::TNotifyEvent::Bind<&TLog::Enter>(&log));
+    combo->SetOnExit(Classes::TNotifyEvent::Bind<&TLog::Exit>(&log));
+    combo->SetFocus();
+    HWND inner = GetFocus();
+    EXPECT_TRUE(IsChild(combo->GetHandle(), inner));
+    SendMessageW(inner, WM_CHAR, L'q', 1);
+    SendMessageW(inner, WM_KEYDOWN, VK_TAB, 1);
+    EXPECT_EQ(GetFocus(), b1->GetHandle());
+    EXPECT_EQ(log.Take(), (std::vector<String>{"Combo enter", "Combo change q", "Combo exit"}));
 
     // 4. The default look: the default button, or the focused button while it has the focus.
     auto def = [](StdCtrls::TButton* b) {
