@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # ide.exe design as a script runs it: the pictures of a session's windows with their titles (the designed
 # form's caption, "Object Inspector", the palette, owner "." menu for the framework's menu designer), and the
-# errors of design, copy and paste with their exit codes.
+# errors of design, copy and paste with their exit codes; with the menus package, an editor's dialog and the
+# menu designer a verb opens.
 set -u
-bin=$1 wine_run=$2
+bin=$1 wine_run=$2 source=$3
 cd "$bin"
 work=design-test
 rm -rf "$work" && mkdir -p "$work"
@@ -57,6 +58,14 @@ for f in form inspector palette open-1; do
   [ "$(head -c 8 "$png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "$png is not a PNG file"
 done
 [ "$(cmp -s "$work/shots/form.png" "$work/shots/palette.png"; echo $?)" = 1 ] || fail "two windows, one picture"
+
+# With the menus package: the property editor's dialog (cancelled) and the menu designer its verb opens.
+cp "$source/ide/DesignDemo.dfm" "$work/DesignDemo.dfm"
+run 0 design "$work/DesignDemo.dfm" VeskMenus.dll --edit VeskMenu1.MenuBar --verb VeskMenu1 0 --shots "$work/demo"
+grep -qx 'form.png: Design demo' "$out" || fail "the demo form: $(cat "$out")"
+grep -q '^dialog.png: ' "$out" || fail "no dialog from the MenuBar editor: $(cat "$out")"
+grep -qx 'verb-1.png: DemoForm.VeskMenu1' "$out" || fail "the menu designer's title: $(cat "$out")"
+for f in dialog inspector-edited verb-1; do [ -s "$work/demo/$f.png" ] || fail "$f.png is missing"; done
 
 run 1 design "$work/Demo.dfm" --select Nobody --shots "$work/shots"
 grep -qx 'ide: The form has no component named Nobody' "$err" || fail "an unknown component: $(cat "$err")"
