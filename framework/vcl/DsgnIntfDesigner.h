@@ -11,9 +11,9 @@
 //       using TDesignWindow::TDesignWindow;
 //       void ComponentDeleted(Classes::TComponent* AComponent) override;
 //   };
-//   auto* list = new DsgnIntf::TComponentList;
+//   auto* list = new DsgnIntf::TComponentList;                    // in a method of the window
 //   list->Add(item);
-//   window->SetSelection(list);   // the designer takes the list over; SelectionChanged(list) follows
+//   SetSelection(list);           // the designer takes the list over; SelectionChanged(list) follows
 //
 // Ownership: the designer owns its current selection list. A list handed to SetSelections (or
 // TDesignWindow::SetSelection) becomes the designer's and is freed by it when another selection replaces
