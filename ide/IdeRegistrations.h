@@ -81,6 +81,13 @@ public:
     TClass ComponentEditorOf(TComponentClass ComponentClass) const;
     // The editor class for the property Prop of a component of class ComponentClass, or nullptr.
     TClass PropertyEditorOf(TComponentClass ComponentClass, const TypInfo::TPropInfo* Prop) const;
+    // The same for the editors DsgnIntf makes.
+    TClass FindComponentEditor(TComponentClass ComponentClass) const override {
+        return ComponentEditorOf(ComponentClass);
+    }
+    TClass FindPropertyEditor(TClass ComponentClass, const TypInfo::TPropInfo* Prop) const override {
+        return PropertyEditorOf(ComponentClass, Prop);
+    }
 
 private:
     void CheckNew(TComponentClass ComponentClass) const;

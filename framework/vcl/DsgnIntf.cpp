@@ -32,6 +32,14 @@ std::vector<TComponentClass> ComponentClassesOf(std::initializer_list<TComponent
 
 } // namespace
 
+TClass TRegistrationHost::FindComponentEditor(TComponentClass) const {
+    return nullptr;
+}
+
+TClass TRegistrationHost::FindPropertyEditor(TClass, const TypInfo::TPropInfo*) const {
+    return nullptr;
+}
+
 void SetRegistrationHost(TRegistrationHost* AHost) {
     Host = AHost;
 }

@@ -3,6 +3,7 @@
 // Declares: the registration procedures a unit's Register calls (RegisterComponents, RegisterNoIcon,
 // RegisterClasses, RegisterComponentEditor, RegisterPropertyEditor), TPropertyType (what a property editor is
 // registered for) and TRegistrationHost (the IDE's side, which the IDE installs with SetRegistrationHost).
+// The editor classes and the designer's interfaces come with it (DsgnIntfEditors.h, DsgnIntfDesigner.h).
 //
 //   void Register() {                                               // a unit of a package
 //       DsgnIntf::RegisterComponents("Umbrevale", {&TKTNEWQRVFrame::ClassInfo});
@@ -18,6 +19,8 @@
 #pragma once
 
 #include "framework/core/ClassesComponent.h"
+#include "framework/vcl/DsgnIntfDesigner.h"
+#include "framework/vcl/DsgnIntfEditors.h"
 
 #include <initializer_list>
 #include <vector>
@@ -51,6 +54,10 @@ public:
     // ComponentClass nullptr: in any component; PropertyName "": any property of the type.
     virtual void RegisterPropertyEditor(const TPropertyType& PropertyType, TComponentClass ComponentClass,
                                         const String& PropertyName, TClass EditorClass) = 0;
+    // The editors registered for a component of class ComponentClass and for its property Prop (for
+    // sub-properties: the class of the sub-object), or nullptr: the framework's defaults apply.
+    virtual TClass FindComponentEditor(TComponentClass ComponentClass) const;
+    virtual TClass FindPropertyEditor(TClass ComponentClass, const TypInfo::TPropInfo* Prop) const;
 };
 
 // The host that registrations go to (nullptr: none). The IDE installs itself while it loads packages.

@@ -49,7 +49,29 @@ const std::vector<TPackageFacts> Packages = {
         "TVeskMenu.ExchangeItems", "TVeskMenu.FindItem", "TVeskMenu.Refresh", "TVeskMenu.AddImages",
         "TVeskMenu.AddBar", "TVeskMenu.RemoveBar", "TVeskMenu.RefreshBar", "TVeskMenu.GlobalSetParameters",
         "TVeskMenu.GlobalSetShadow", "TVeskMenu.RehookWnd"},
-       false}},
+       false},
+      {"VmDsgn", {"TVmDesignForm"}, {}, {}, {"TVmDesignForm.EditionCommand"}, false},
+      {"VmBar",
+       {"TVeskMenuBarForm"},
+       {},
+       {},
+       {"TVeskMenuBarForm.SetInfo", "TVeskMenuBarForm.FormCreate", "TVeskMenuBarForm.FormActivate",
+        "TVeskMenuBarForm.FormDestroy", "TVeskMenuBarForm.OKBtnClick"},
+       false},
+      {"SdText",
+       {"TShadowTextForm"},
+       {},
+       {},
+       {"TShadowTextForm.SetShadowText", "TShadowTextForm.FormCreate", "TShadowTextForm.FormActivate",
+        "TShadowTextForm.FormDestroy", "TShadowTextForm.OKBtnClick", "TShadowTextForm.cbActiveClick"},
+       false},
+      {"Colorbtn",
+       {"TColorButton", "TAboutColorButtonProperty"},
+       {"TButtonState", "TButtonStyle", "TActivationEvent"},
+       {},
+       {"TColorButton.Create", "TColorButton.Destroy", "TColorButton.DoColorDialog"},
+       true},
+      {"VmReg", {"TVeskMenuEditor", "TVeskMenuBarEditor", "TShadowTextEditor"}, {}, {}, {}, true}},
      false,
      false},
     {"tessip",
@@ -118,13 +140,20 @@ TEST(OurPackages, PaletteOfAllFiveAndWhatTheyLeaveAfterUnloading) {
                   "Ferrolin.dll: \"Ardento Components\", flags 40000002 (design-time only)\n"
                   "Ocellon.dll: \"XP Styles\", flags 40000000 (design-time and run-time)\n"
                   "palette:\n"
+                  "  Corvessa: TColorButton\n"
+                  "  Custom: TVeskMenu\n"
                   "  Dialogs: TPageDialog\n"
                   "  Umbrevale: TKTNEWQRVFrame\n"
                   "  Ardento: TMasterFileSetting\n"
                   "  XP: TXPManifest\n"
-                  "components without icon: none\n"
-                  "component editors: none\n"
-                  "property editors: none\n");
+                  "components without icon:\n"
+                  "  TVeskMenuItem\n"
+                  "component editors:\n"
+                  "  TVeskMenu: TVeskMenuEditor\n"
+                  "property editors:\n"
+                  "  TAboutColorButtonProperty in TColorButton, property ABOUT: TAboutColorButtonProperty\n"
+                  "  TVeskMenuBar in any component, any property: TVeskMenuBarEditor\n"
+                  "  TShadowText in any component, any property: TShadowTextEditor\n");
         HMODULE newqrv = ide.FindPackage("NEWQRV")->GetHandle();
         frame = Export<const TypInfo::TClassInfo>(newqrv, "KTQRVNew.TKTNEWQRVFrame");
         graph = Export<const TypInfo::TClassInfo>(newqrv, "KTQRVNew.TKTNEWQRVGraph");

@@ -23,13 +23,20 @@ NEWQRV.dll: "New QRV", flags 40000003 (design-time only, never rebuilt)
 Ferrolin.dll: "Ardento Components", flags 40000002 (design-time only)
 Ocellon.dll: "XP Styles", flags 40000000 (design-time and run-time)
 palette:
+  Corvessa: TColorButton
+  Custom: TVeskMenu
   Dialogs: TPageDialog
   Umbrevale: TKTNEWQRVFrame
   Ardento: TMasterFileSetting
   XP: TXPManifest
-components without icon: none
-component editors: none
-property editors: none
+components without icon:
+  TVeskMenuItem
+component editors:
+  TVeskMenu: TVeskMenuEditor
+property editors:
+  TAboutColorButtonProperty in TColorButton, property ABOUT: TAboutColorButtonProperty
+  TVeskMenuBar in any component, any property: TVeskMenuBarEditor
+  TShadowText in any component, any property: TShadowTextEditor
 TEXT
 [ -s "$err" ] && fail "standard error is not empty: $(cat "$err")"
 
