@@ -13,6 +13,7 @@
 #include "framework/core/ClassesRegistry.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace Forms {
 
@@ -454,9 +455,13 @@ void TCustomForm::SetActiveControl(Controls::TWinControl* Value) {
 }
 
 void TCustomForm::WMActivate(TMessage& Message) {
+    // A window the form owns (a message box, a system dialog it opened) taking the activation for a while
+    // is no deactivation of the form, and getting it back from one no activation.
+    auto owned = [&](HWND Other) { return Other && GetWindow(Other, GW_OWNER) == GetHandle(); };
     if (LOWORD(Message.WParam) == WA_INACTIVE) {
         DefaultHandler(Message);
-        Deactivate();
+        FOwnedPopupActive = owned(reinterpret_cast<HWND>(Message.LParam));
+        if (!FOwnedPopupActive) Deactivate();
         return;
     }
     if (HIWORD(Message.WParam) == 0 && FocusedInForm() == nullptr) {
@@ -470,6 +475,7 @@ void TCustomForm::WMActivate(TMessage& Message) {
         else
             DefaultHandler(Message);
     }
+    if (std::exchange(FOwnedPopupActive, false)) return;
     Activate();
 }
 

@@ -166,6 +166,9 @@ public:
     void SetActiveControl(Controls::TWinControl* Value);
     // Tab and Shift+Tab move the focus in tab order (TabStop controls, into group boxes); Enter and Esc go to
     // the buttons (the default and cancel ones, see StdCtrls::TButton).
+    // OnActivate and OnDeactivate: the form's window becomes active, or stops being active; a window the
+    // form owns (a message box or a system dialog it opened) taking the activation and giving it back fires
+    // neither.
     const TNotifyEvent& GetOnActivate() const { return FOnActivate; }
     void SetOnActivate(const TNotifyEvent& Value) { FOnActivate = Value; }
     const TNotifyEvent& GetOnDeactivate() const { return FOnDeactivate; }
@@ -226,6 +229,7 @@ private:
     TNotifyEvent FOnCreate, FOnShow, FOnHide, FOnActivate, FOnDeactivate, FOnDestroy;
     TModalResult FModalResult = mrNone;
     Controls::TWinControl* FActiveControl = nullptr;
+    bool FOwnedPopupActive = false; // a window the form owns has the activation
     TCloseEvent FOnClose;
     TCloseQueryEvent FOnCloseQuery;
 };

@@ -547,8 +547,8 @@ void TBitmap::Draw(TCanvas* ACanvas, const TRect& Rect) {
     WinHandles::TSelectObject selMask(maskDC, mask);
     TBitmapInfo bi(FWidth, FHeight, 32);
     void* bits = nullptr;
-    WinHandles::TBitmapHandle cut(WinHandles::Check(
-        CreateDIBSection(nullptr, bi.Get(), DIB_RGB_COLORS, &bits, nullptr, 0), "a bitmap"));
+    WinHandles::TBitmapHandle cut(
+        WinHandles::Check(CreateDIBSection(nullptr, bi.Get(), DIB_RGB_COLORS, &bits, nullptr, 0), "a bitmap"));
     WinHandles::TSelectObject selCut(cutDC, cut);
     SetTextColor(cutDC, Black);
     SetBkColor(cutDC, White);

@@ -315,6 +315,8 @@ TEST(FormsModal, ADialogFromItsFormRunsModallyDrivenByKeys) {
     }
     d->SetOnCloseQuery(nullptr);
     d->SetOnClose(nullptr);
+    EXPECT_EQ(log, std::vector<String>{"activate"});
+    log.clear();
 
     // 4. OnExit refuses a value: the message, the old text back, the focus back, the dialog open; OK with
     // the bad text refuses it too.
@@ -343,6 +345,8 @@ TEST(FormsModal, ADialogFromItsFormRunsModallyDrivenByKeys) {
         EXPECT_EQ(boxes.Seen()[0].Text, "'x' is not a valid integer value.");
         EXPECT_EQ(boxes.Seen()[1].Text, "'1y' is not a valid integer value.");
         EXPECT_TRUE(boxes.Seen()[0].StopIcon);
+        // The message boxes, owned by the dialog, did not count as the dialog's deactivation.
+        EXPECT_EQ(log, (std::vector<String>{"activate", "ok 1", "ok 1"}));
     }
     // A visible form cannot be made modal.
     other.Show();

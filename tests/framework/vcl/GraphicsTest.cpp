@@ -13,8 +13,8 @@ namespace {
 // The test icon beside this source (32 x 32, 16 colours): frame yellow, centre red, the rest blue, the
 // top-left 2 x 2 pixels transparent.
 std::vector<uint8_t> TestIconFile() {
-    String path = __FILE__;
-    path = "Z:" + path.substr(0, path.find_last_of("/\\") + 1) + "VclTest.ico";
+    // Beside this file; found from the tests' data folder (__FILE__ is relative when ccache rewrites paths).
+    String path = String("Z:") + TEST_DATA_DIR + "/../framework/vcl/VclTest.ico";
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }

@@ -39,6 +39,26 @@ T* Add(Forms::TCustomForm& form, Controls::TWinControl* parent, const char* name
     return c;
 }
 
+// A control that takes Enter for itself when Claims (as a colour button does), and logs its keys.
+class TKeyTaker : public Controls::TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    bool Claims = false;
+    TLog* Log = nullptr;
+    void WndProc(Messages::TMessage& m) override {
+        if (m.Msg == Controls::CM_WANTSPECIALKEY && m.WParam == VK_RETURN && Claims) {
+            m.Result = 1;
+            return;
+        }
+        inherited::WndProc(m);
+    }
+
+protected:
+    void KeyDown(WORD& Key, Controls::TShiftState) override {
+        Log->Lines.push_back(GetName() + " keydown " + SysUtils::IntToStr(Key));
+    }
+};
+
 void Paint(Forms::TCustomForm& form, TDib& dib) {
     form.PaintTo(dib.DC(), 0, 0);
 }
@@ -136,6 +156,16 @@ TEST(StdCtrlsControls, EditCheckBoxComboBoxButtonsAndGroupBox) {
     looks.insert(looks.end(), {def(b1), def(b2)});
     edit->SetFocus();
     looks.insert(looks.end(), {def(b1), def(b2)});
+    // Enter on a control: the default button's, unless the control claims it.
+    auto* taker = new TKeyTaker(&form);
+    taker->SetName("Taker");
+    taker->SetParent(&form);
+    taker->SetBounds(10, 100, 40, 20);
+    taker->Log = &log;
+    SendMessageW(taker->GetHandle(), WM_KEYDOWN, VK_RETURN, 1);
+    taker->Claims = true;
+    SendMessageW(taker->GetHandle(), WM_KEYDOWN, VK_RETURN, 1);
+    EXPECT_EQ(log.Take(), (std::vector<String>{"B1 click", "Taker keydown 13"}));
     b1->SetDefault(false);
     looks.insert(looks.end(), {def(b1), def(b2)});
     EXPECT_EQ(looks, (std::vector<bool>{true, false, false, true, true, false, false, false}));
