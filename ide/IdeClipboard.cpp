@@ -162,7 +162,14 @@ void TDesigner::PasteComponents(TComponent* Owner, TComponent* Parent, TComponen
     binary.SetPosition(0);
     Classes::TReader reader(binary);
     reader.OnFindMethod = [](const String&, bool& Error) { Error = false; };
-    reader.ReadComponents(Owner, Parent, [&](TComponent* c) { List->Add(c); });
+    int before = List->Count();
+    try {
+        reader.ReadComponents(Owner, Parent, [&](TComponent* c) { List->Add(c); });
+    } catch (...) {
+        // The records before a failing one stay (a class no package registered, say).
+        if (List->Count() > before) Modified();
+        throw;
+    }
     Modified();
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -270,7 +271,8 @@ public:
         if (!FOptions.Select.empty()) FDesigner.SelectComponent(Find(FOptions.Select));
         bool shots = !FOptions.Shots.empty();
         if (shots) {
-            CreateDirectoryW(Wide(FOptions.Shots).c_str(), nullptr);
+            std::error_code error; // a folder that cannot be made shows as the first picture's error
+            std::filesystem::create_directories(std::filesystem::path(Wide(FOptions.Shots)), error);
             Pump(200);
             Shoot(FDesigner.GetDesignForm()->GetHandle(), FOptions.Shots, "form");
             Shoot(FInspector->GetHandle(), FOptions.Shots, "inspector");

@@ -18,6 +18,7 @@
 
 #include "menus/design/VmDsgnEdition.h"
 
+#include "framework/vcl/Buttons.h"
 #include "framework/vcl/Dialogs.h"
 #include "framework/vcl/DsgnIntf.h"
 #include "framework/vcl/ExtCtrls.h"
@@ -37,11 +38,9 @@ public:
 
     // ---- The form's controls and components (set by name as the resource is read).
     StdCtrls::TListBox* lbItems = nullptr;
-    // The move buttons and the picture of the generated entries join the resource with the framework's
-    // speed button and image control; until then the moves are reached through their handlers.
-    Controls::TControl* SpeedButton1 = nullptr;
-    Controls::TControl* SpeedButton2 = nullptr;
-    Controls::TControl* Image = nullptr;
+    Buttons::TSpeedButton* SpeedButton1 = nullptr;
+    Buttons::TSpeedButton* SpeedButton2 = nullptr;
+    ExtCtrls::TImage* Image = nullptr;
     Menus::TPopupMenu* pupMenu = nullptr;
     TMenuItem *miAdd = nullptr, *miDelete = nullptr, *miSelect = nullptr, *miSeparator1 = nullptr,
               *miOpen = nullptr, *miSave = nullptr, *miSaveAs = nullptr, *miSeparator2 = nullptr,

@@ -101,6 +101,7 @@ void TVmDesignForm::pupVMPopup(TObject*, HMENU MenuHandle, int) {
                 entry->SetOnClick(Classes::TNotifyEvent::Bind<&TVmDesignForm::GenerateClick>(this));
                 miGenerate->Add(entry);
                 TVeskMenuItem* item = pupVM->NewItem();
+                item->SetPicture(Image->GetPicture());
                 item->SetOptions(item->GetOptions() + VeskMenu::TMenuOptions{VeskMenu::omAlwaysDefFont});
                 item->SetTrColor(Graphics::clPurple);
                 item->SetMenu(pupMenu);
@@ -304,21 +305,23 @@ void TVmDesignForm::EditionCommand(const String& Command, const String& Argument
 
 // The window's mouse event, which the framework's form leaves unpublished.
 PUBLISHED(TVmDesignForm, "VmDsgn", Prop<&TControl::GetOnMouseUp, &TControl::SetOnMouseUp>("OnMouseUp"),
-          PUBLISHED_FIELD(TVmDesignForm, lbItems), PUBLISHED_FIELD(TVmDesignForm, pupMenu),
-          PUBLISHED_FIELD(TVmDesignForm, miAdd), PUBLISHED_FIELD(TVmDesignForm, miDelete),
-          PUBLISHED_FIELD(TVmDesignForm, miSelect), PUBLISHED_FIELD(TVmDesignForm, miSeparator1),
-          PUBLISHED_FIELD(TVmDesignForm, miOpen), PUBLISHED_FIELD(TVmDesignForm, miSave),
-          PUBLISHED_FIELD(TVmDesignForm, miSaveAs), PUBLISHED_FIELD(TVmDesignForm, miSeparator2),
-          PUBLISHED_FIELD(TVmDesignForm, miCut), PUBLISHED_FIELD(TVmDesignForm, miCopy),
-          PUBLISHED_FIELD(TVmDesignForm, miPaste), PUBLISHED_FIELD(TVmDesignForm, miSeparator3),
-          PUBLISHED_FIELD(TVmDesignForm, miSwitch), PUBLISHED_FIELD(TVmDesignForm, miFormDsgn),
-          PUBLISHED_FIELD(TVmDesignForm, miMenuDsgn), PUBLISHED_FIELD(TVmDesignForm, miSeparator4),
-          PUBLISHED_FIELD(TVmDesignForm, miObjInsMenu), PUBLISHED_FIELD(TVmDesignForm, miObjInsItem),
-          PUBLISHED_FIELD(TVmDesignForm, miGenerate), PUBLISHED_FIELD(TVmDesignForm, OpenDialog1),
-          PUBLISHED_FIELD(TVmDesignForm, SaveDialog1), PUBLISHED_FIELD(TVmDesignForm, pupVM),
-          PUBLISHED_METHOD(TVmDesignForm, FormCreate), PUBLISHED_METHOD(TVmDesignForm, FormMouseUp),
-          PUBLISHED_METHOD(TVmDesignForm, lbItemsClick), PUBLISHED_METHOD(TVmDesignForm, lbItemsKeyDown),
-          PUBLISHED_METHOD(TVmDesignForm, lbItemsMouseUp), PUBLISHED_METHOD(TVmDesignForm, SpeedButton1Click),
+          PUBLISHED_FIELD(TVmDesignForm, lbItems), PUBLISHED_FIELD(TVmDesignForm, SpeedButton1),
+          PUBLISHED_FIELD(TVmDesignForm, SpeedButton2), PUBLISHED_FIELD(TVmDesignForm, Image),
+          PUBLISHED_FIELD(TVmDesignForm, pupMenu), PUBLISHED_FIELD(TVmDesignForm, miAdd),
+          PUBLISHED_FIELD(TVmDesignForm, miDelete), PUBLISHED_FIELD(TVmDesignForm, miSelect),
+          PUBLISHED_FIELD(TVmDesignForm, miSeparator1), PUBLISHED_FIELD(TVmDesignForm, miOpen),
+          PUBLISHED_FIELD(TVmDesignForm, miSave), PUBLISHED_FIELD(TVmDesignForm, miSaveAs),
+          PUBLISHED_FIELD(TVmDesignForm, miSeparator2), PUBLISHED_FIELD(TVmDesignForm, miCut),
+          PUBLISHED_FIELD(TVmDesignForm, miCopy), PUBLISHED_FIELD(TVmDesignForm, miPaste),
+          PUBLISHED_FIELD(TVmDesignForm, miSeparator3), PUBLISHED_FIELD(TVmDesignForm, miSwitch),
+          PUBLISHED_FIELD(TVmDesignForm, miFormDsgn), PUBLISHED_FIELD(TVmDesignForm, miMenuDsgn),
+          PUBLISHED_FIELD(TVmDesignForm, miSeparator4), PUBLISHED_FIELD(TVmDesignForm, miObjInsMenu),
+          PUBLISHED_FIELD(TVmDesignForm, miObjInsItem), PUBLISHED_FIELD(TVmDesignForm, miGenerate),
+          PUBLISHED_FIELD(TVmDesignForm, OpenDialog1), PUBLISHED_FIELD(TVmDesignForm, SaveDialog1),
+          PUBLISHED_FIELD(TVmDesignForm, pupVM), PUBLISHED_METHOD(TVmDesignForm, FormCreate),
+          PUBLISHED_METHOD(TVmDesignForm, FormMouseUp), PUBLISHED_METHOD(TVmDesignForm, lbItemsClick),
+          PUBLISHED_METHOD(TVmDesignForm, lbItemsKeyDown), PUBLISHED_METHOD(TVmDesignForm, lbItemsMouseUp),
+          PUBLISHED_METHOD(TVmDesignForm, SpeedButton1Click),
           PUBLISHED_METHOD(TVmDesignForm, SpeedButton2Click), PUBLISHED_METHOD(TVmDesignForm, miAddClick),
           PUBLISHED_METHOD(TVmDesignForm, miDeleteClick), PUBLISHED_METHOD(TVmDesignForm, miSelectClick),
           PUBLISHED_METHOD(TVmDesignForm, miOpenClick), PUBLISHED_METHOD(TVmDesignForm, miSaveClick),

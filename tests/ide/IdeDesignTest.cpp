@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -567,7 +568,25 @@ TEST_F(TDesignFixture, ClipboardCopyAndPasteWithUniqueNames) {
     EXPECT_EQ(static_cast<TWidget*>(again[0])->FBuddy, again[1]);
     // Unique names the designer gives.
     EXPECT_EQ(d.UniqueName("Widget"), "Widget6");
+    EXPECT_EQ(Ide::TDesigner().UniqueName("Form"), "Form2"); // the root's own name is taken too
     EXPECT_EQ(d.UniqueName("Gadget"), "Gadget1");
+    // A class this process does not know: the records before it are pasted, then the error.
+    Classes::TMemoryStream text2, foreign;
+    String records = "object Widget1: TWidget\nend\nobject Alien1: TAlien\nend\n";
+    text2.WriteBuffer(records.data(), records.size());
+    text2.SetPosition(0);
+    Classes::ObjectSequenceTextToBinary(text2, foreign);
+    OpenClipboard(nullptr);
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size_t(foreign.GetSize()));
+    std::memcpy(GlobalLock(block), foreign.Memory(), size_t(foreign.GetSize()));
+    GlobalUnlock(block);
+    SetClipboardData(Ide::ComponentClipboardFormat(), block);
+    CloseClipboard();
+    TComponentList partly;
+    EXPECT_THROW(d.PasteComponents(d.GetRoot(), d.GetRoot(), &partly), Classes::EClassNotFound);
+    ASSERT_EQ(partly.Count(), 1);
+    EXPECT_EQ(partly[0]->GetName(), "Widget6");
     // Text on the clipboard is not components.
     OpenClipboard(nullptr);
     EmptyClipboard();

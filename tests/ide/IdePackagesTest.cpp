@@ -71,7 +71,7 @@ const std::vector<TPackageFacts> Packages = {
        {},
        {"TColorButton.Create", "TColorButton.Destroy", "TColorButton.DoColorDialog"},
        true},
-      {"VmReg", {"TVeskMenuEditor"}, {}, {}, {}, true}},
+      {"VmReg", {"TVeskMenuEditor", "TVeskMenuBarEditor", "TShadowTextEditor"}, {}, {}, {}, true}},
      false,
      false},
     {"tessip",
@@ -151,7 +151,9 @@ TEST(OurPackages, PaletteOfAllFiveAndWhatTheyLeaveAfterUnloading) {
                   "component editors:\n"
                   "  TVeskMenu: TVeskMenuEditor\n"
                   "property editors:\n"
-                  "  TAboutColorButtonProperty in TColorButton, property ABOUT: TAboutColorButtonProperty\n");
+                  "  TAboutColorButtonProperty in TColorButton, property ABOUT: TAboutColorButtonProperty\n"
+                  "  TVeskMenuBar in any component, any property: TVeskMenuBarEditor\n"
+                  "  TShadowText in any component, any property: TShadowTextEditor\n");
         HMODULE newqrv = ide.FindPackage("NEWQRV")->GetHandle();
         frame = Export<const TypInfo::TClassInfo>(newqrv, "KTQRVNew.TKTNEWQRVFrame");
         graph = Export<const TypInfo::TClassInfo>(newqrv, "KTQRVNew.TKTNEWQRVGraph");

@@ -35,6 +35,8 @@ component editors:
   TVeskMenu: TVeskMenuEditor
 property editors:
   TAboutColorButtonProperty in TColorButton, property ABOUT: TAboutColorButtonProperty
+  TVeskMenuBar in any component, any property: TVeskMenuBarEditor
+  TShadowText in any component, any property: TShadowTextEditor
 TEXT
 [ -s "$err" ] && fail "standard error is not empty: $(cat "$err")"
 

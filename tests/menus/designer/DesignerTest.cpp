@@ -1,6 +1,8 @@
 // The menu designer window driven as a person drives it, in a design session of the IDE's designer: the
 // verb opens it, keys and buttons edit the list, the host's notices reach it, the clipboard goes through the
 // host, editions are saved and opened through the real dialogs and questions, and its popup is drawn.
+#include "menus/design/SdText.h"
+#include "menus/design/VmBar.h"
 #include "menus/design/VmReg.h"
 #include "tests/menus/designer/DialogDriver.h"
 
@@ -166,10 +168,7 @@ TEST(Designer, OpensOnTheVerbAddsDeletesAndMovesRows) {
     for (const TMove& m : moves) {
         s.Mark(m.Marked);
         int before = s.Modifications;
-        if (m.Up)
-            s.Window->SpeedButton1Click(nullptr);
-        else
-            s.Window->SpeedButton2Click(nullptr);
+        s.Press(m.Up ? s.Window->SpeedButton1 : s.Window->SpeedButton2);
         EXPECT_EQ(s.Rows(), m.After);
         EXPECT_EQ(s.Items(), m.After);
         EXPECT_EQ(s.Modifications, before + 1);
@@ -246,6 +245,31 @@ TEST(Designer, PastesOnlyItemsWithOneWarning) {
     EXPECT_EQ(s.Designer.GetRoot()->GetComponentCount(), components + 1);
     EXPECT_EQ(s.Marked(), std::vector<int>{2});
     EXPECT_EQ(s.Selection(), std::vector<String>{"VeskMenuItem3"});
+}
+
+TEST(Designer, CutsPastesAndSelectsAllThroughTheHostsEditCommands) {
+    TSession s;
+    s.Mark({0});
+    EXPECT_TRUE(s.Window->GetEditState().Contains(DsgnIntf::esCanCut));
+    s.Window->EditAction(DsgnIntf::eaCut);
+    EXPECT_EQ(s.Rows(), std::vector<String>{"veskmenuitem2"});
+    EXPECT_EQ(s.Find("VeskMenuItem1"), nullptr);
+    EXPECT_TRUE(s.Window->GetEditState().Contains(DsgnIntf::esCanPaste));
+    s.Window->EditAction(DsgnIntf::eaPaste);
+    EXPECT_EQ(s.Rows(), (std::vector<String>{"veskmenuitem2", "VeskMenuItem1"}));
+    EXPECT_EQ(s.Items(), s.Rows());
+    EXPECT_EQ(s.Menu("VeskMenu1")->GetItem(1)->GetMenuItem(), s.Find("A"));
+    // Pasted again: the name is taken now, so the copy gets the next free one.
+    s.Window->EditAction(DsgnIntf::eaPaste);
+    EXPECT_EQ(s.Rows().back(), "VeskMenuItem3");
+    s.Window->EditAction(DsgnIntf::eaSelectAll);
+    EXPECT_EQ(s.Marked(), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(s.Selection(), (std::vector<String>{"veskmenuitem2", "VeskMenuItem1", "VeskMenuItem3"}));
+    // A selection made elsewhere; activating the window hands its own back.
+    s.Designer.SelectComponent(s.Find("Timer1"));
+    EXPECT_EQ(s.Selection(), std::vector<String>{"Timer1"});
+    SendMessageW(s.Window->GetHandle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(s.Selection(), (std::vector<String>{"veskmenuitem2", "VeskMenuItem1", "VeskMenuItem3"}));
 }
 
 TEST(Designer, SavesAndOpensEditionsThroughTheDialogsAndTheQuestion) {
@@ -340,6 +364,11 @@ TEST(Designer, ItsPopupIsDrawnByItsOwnMenuComponent) {
     KillTimer(nullptr, timer);
     EXPECT_GE(shot.Green, 20) << "the green plus of \"&Add Item\"";
     EXPECT_EQ(shot.Generate, std::vector<String>{"MainMenu1"});
+    // The generated entry's item: the window's Image picture, purple as its transparent colour.
+    TVeskMenuItem* generated = s.Window->pupVM->FindItem(s.Window->pupMenu, s.Window->miGenerate->GetItem(0));
+    ASSERT_NE(generated, nullptr);
+    EXPECT_EQ(generated->GetPicture()->GetWidth(), 16);
+    EXPECT_EQ(generated->GetTrColor(), Graphics::clPurple);
     EXPECT_EQ(s.Window->pupVM->FindItem(s.Window->pupMenu, s.Window->miAdd)->GetTrColor(),
               Graphics::clFuchsia);
 }
@@ -410,6 +439,76 @@ TEST(Designer, GoesWhenItsFormCloses) {
     EXPECT_EQ(s->Window->GetVeskMenuComp(), nullptr);
     WinTest::PumpUntil([] { return VmDsgn::VmDesignForm == nullptr; }, 5000);
     EXPECT_EQ(VmDsgn::VmDesignForm, nullptr) << "released";
+}
+
+} // namespace
+
+namespace {
+
+// The open form of class T among the screen's forms, once it is visible.
+template <class T> T* OpenDialog() {
+    for (int i = 0; i < Forms::Screen->GetFormCount(); ++i)
+        if (auto* f = dynamic_cast<T*>(Forms::Screen->GetForm(i)); f && IsWindowVisible(f->GetHandle()))
+            return f;
+    return nullptr;
+}
+
+// The editor of the selection's property Name, as the Object Inspector makes it.
+std::unique_ptr<DsgnIntf::TPropertyEditor>
+SelectionEditor(TSession& S, std::initializer_list<const char*> Names, const char* Property) {
+    auto* list = new DsgnIntf::TComponentList;
+    for (const char* n : Names)
+        list->Add(S.Find(n));
+    S.Designer.SetSelections(list);
+    for (auto& e : S.Designer.SelectionEditors())
+        if (e->GetName() == Property) return std::move(e);
+    return nullptr;
+}
+
+TEST(Registration, TheBarAndShadowEditorsWriteTheDialogsCopyIntoEverySelectedComponent) {
+    TSession s;
+    TVeskMenu *one = s.Menu("VeskMenu1"), *two = s.Menu("VeskMenu2");
+    auto bar = SelectionEditor(s, {"VeskMenu1", "VeskMenu2"}, "MenuBar");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->ClassName(), "TVeskMenuBarEditor");
+    EXPECT_TRUE(bar->GetAttributes().Contains(DsgnIntf::paDialog));
+    EXPECT_TRUE(bar->GetAttributes().Contains(DsgnIntf::paSubProperties));
+    // Cancel leaves the bars; OK gives each menu an equal copy of the dialog's.
+    for (int button : {IDCANCEL, IDOK}) {
+        DialogsTest::TScript script({[button] {
+            auto* d = OpenDialog<VmBar::TVeskMenuBarForm>();
+            if (d == nullptr) return false;
+            d->edtCaption->SetText("Side");
+            PostMessageW((button == IDOK ? d->OKBtn : d->CancelBtn)->GetHandle(), BM_CLICK, 0, 0);
+            return true;
+        }});
+        int before = s.Modifications;
+        bar->Edit();
+        EXPECT_TRUE(script.Finished());
+        String expected = button == IDOK ? "Side" : "";
+        EXPECT_EQ(one->GetMenuBar()->GetCaption(), expected);
+        EXPECT_EQ(two->GetMenuBar()->GetCaption(), expected);
+        EXPECT_EQ(s.Modifications > before, button == IDOK);
+    }
+    EXPECT_NE(one->GetMenuBar(), two->GetMenuBar());
+    // The shadow of two items of two menus.
+    auto shadow = SelectionEditor(s, {"VeskMenuItem1", "Other1"}, "Shadow");
+    ASSERT_NE(shadow, nullptr);
+    EXPECT_EQ(shadow->ClassName(), "TShadowTextEditor");
+    DialogsTest::TScript script({[] {
+        auto* d = OpenDialog<SdText::TShadowTextForm>();
+        if (d == nullptr) return false;
+        d->cbActive->SetChecked(true);
+        d->edtShadowSize->SetText("3");
+        PostMessageW(d->OKBtn->GetHandle(), BM_CLICK, 0, 0);
+        return true;
+    }});
+    shadow->Edit();
+    for (const char* name : {"VeskMenuItem1", "Other1"}) {
+        auto* item = dynamic_cast<TVeskMenuItem*>(s.Find(name));
+        EXPECT_TRUE(item->GetShadow()->GetActive()) << name;
+        EXPECT_EQ(item->GetShadow()->GetShadowSize(), 3) << name;
+    }
 }
 
 } // namespace
