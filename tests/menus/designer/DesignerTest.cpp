@@ -194,8 +194,11 @@ TEST(Designer, HearsRenamesSelectionsElsewhereAndTheMenuGoing) {
     // A rename in the Object Inspector shows on the next form-modified notice.
     s.Find("veskmenuitem2")->SetName("Renamed");
     EXPECT_EQ(s.Rows()[1], "veskmenuitem2");
+    s.Find("VeskMenu1")->SetName("Menu9");
     s.Designer.Modified();
     EXPECT_EQ(s.Rows(), (std::vector<String>{"VeskMenuItem1", "Renamed"}));
+    EXPECT_EQ(WinTest::WindowText(s.Window->GetHandle()), "Form1.Menu9");
+    s.Find("Menu9")->SetName("VeskMenu1");
     // An item of the other menu selected elsewhere: the window turns to that menu and marks its row.
     s.Designer.SelectComponent(s.Find("Other1"));
     EXPECT_EQ(WinTest::WindowText(s.Window->GetHandle()), "Form1.VeskMenu2");
@@ -209,7 +212,9 @@ TEST(Designer, HearsRenamesSelectionsElsewhereAndTheMenuGoing) {
     EXPECT_FALSE(s.Window->GetEditState().Contains(DsgnIntf::esCanDelete));
     s.Mark({0});
     EXPECT_TRUE(s.Window->GetEditState().Contains(DsgnIntf::esCanCopy));
-    // The menu deleted in the designer unbinds the window (which is then released).
+    // An item deleted in the designer leaves its row; the menu deleted unbinds the window (then released).
+    s.Designer.DeleteComponent(s.Find("Renamed"));
+    EXPECT_EQ(s.Rows(), std::vector<String>{"VeskMenuItem1"});
     s.Designer.DeleteComponent(s.Find("VeskMenu1"));
     EXPECT_EQ(s.Window->GetVeskMenuComp(), nullptr);
     EXPECT_TRUE(s.Rows().empty());

@@ -37,7 +37,7 @@ object Form1: TForm1
   object VeskMenu1: TVeskMenu
     object First: TVeskMenuItem
       TrColor = clFuchsia
-      SeparatorText = 'x'
+      SeparatorText = 'Разделитель 日本'
       MenuItem = A
     end
     object Second: TVeskMenuItem
@@ -51,13 +51,13 @@ end
 TEXT
 
 # 1. Saved: two records, each after its own "TPF0", and the closing 0 byte; Free Pascal reads them into
-# components of the same shape and writes the same bytes again.
+# components of the same shape (the separator text's 29 bytes of UTF-8) and writes the same bytes again.
 run 0 edition save form.dfm VeskMenu1 two.vmn
 [ "$(head -c 4 two.vmn)" = TPF0 ] || fail "the edition does not start with TPF0"
 [ "$(grep -ao TPF0 two.vmn | wc -l)" -eq 2 ] || fail "two signatures"
 [ "$(tail -c 1 two.vmn | od -An -tx1 | tr -d ' ')" = 00 ] || fail "the closing 0 byte"
 "$vmnreader" read two.vmn >fpc.txt 2>fpcerr.txt || fail "Free Pascal does not read the edition: $(cat fpcerr.txt)"
-grep -q '^TVeskMenuItem First Menu=MainMenu1 MenuItem=A TrColor=clFuchsia .* SeparatorText=1 Shadow.Active=False$' fpc.txt ||
+grep -q '^TVeskMenuItem First Menu=MainMenu1 MenuItem=A TrColor=clFuchsia .* SeparatorText=29 Shadow.Active=False$' fpc.txt ||
   fail "the first item as Free Pascal read it: $(cat fpc.txt)"
 grep -q '^TVeskMenuItem Second Menu=MainMenu1 MenuItem=B TrColor=clNone Font=System/-13 .*Shadow.Active=True$' fpc.txt ||
   fail "the second item as Free Pascal read it: $(cat fpc.txt)"
@@ -71,6 +71,9 @@ grep -q 'OnClick = AClick' opened.dfm || fail "the handler's name kept"
 [ "$(grep -o 'object [A-Za-z0-9]*: TVeskMenuItem' opened.dfm | tr '\n' ' ')" = \
   "object First: TVeskMenuItem object Second: TVeskMenuItem " ] || fail "the items opened: $(cat opened.dfm)"
 grep -q 'Shadow.Active = True' opened.dfm || fail "the values opened"
+# Saved again from the form written as text: the same bytes (the Cyrillic and Japanese text included).
+run 0 edition save opened.dfm VeskMenu1 again.vmn
+cmp -s two.vmn again.vmn || fail "the edition saved again from the opened form differs"
 
 # 3. An edition Free Pascal wrote from text opens too.
 cat >fpc-edition.txt <<'TEXT'
