@@ -49,6 +49,9 @@ void TShadowTextForm::FormActivate(TObject* Sender) {
     cbActive->SetChecked(FShadow->GetActive());
     cmbShadowPos->SetFocus();
     cbActiveClick(Sender);
+    // An inactive shadow greys the list out, and a disabled window loses the focus: Active takes it, so
+    // that the keys (Tab, Enter, Esc) still reach the dialog.
+    if (!cbActive->GetChecked()) cbActive->SetFocus();
 }
 
 void TShadowTextForm::FormDestroy(TObject*) {

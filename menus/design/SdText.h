@@ -10,10 +10,10 @@
 //   if (dialog->ShowModal() == Forms::mrOk) item->SetShadow(dialog->GetShadow());
 //
 // The dialog fills its controls from the copy when it is first activated (every setting but Active greyed
-// while the shadow is inactive; ticking Active enables them), and writes them into the copy when OK is
-// pressed. The two sizes are bytes: text that is not an integer ("'2x' is not a valid byte value"), or a
-// number outside 0 to 255 ("'300' is not a valid ShadowSize value: it takes 0 to 255"), puts the previous
-// text back, keeps the focus in the edit and the dialog open, and the message is shown.
+// while the shadow is inactive, the focus then on Active; ticking Active enables them), and writes them into
+// the copy when OK is pressed. The two sizes are bytes: text that is not an integer ("'2x' is not a valid
+// byte value"), or a number outside 0 to 255 ("'300' is not a valid ShadowSize value: it takes 0 to 255"),
+// puts the previous text back, keeps the focus in the edit and the dialog open, and the message is shown.
 #pragma once
 
 #include "framework/vcl/ExtCtrls.h"

@@ -246,6 +246,7 @@ TEST(ShadowEditorDialog, GreyedWhileInactiveOptionsRoundTripAndByteChecks) {
         return n;
     };
     int enabledWhileInactive = -1, enabledAfterTick = -1;
+    HWND focusWhileInactive = nullptr;
     bool othersEnabled = false, opt1 = true, opt2 = false;
     int pos = -1, selPos = -1;
     std::vector<String> boxes;
@@ -254,6 +255,7 @@ TEST(ShadowEditorDialog, GreyedWhileInactiveOptionsRoundTripAndByteChecks) {
                        [&] {
                            if (!d.GetShowing()) return false;
                            enabledWhileInactive = enabledCount();
+                           focusWhileInactive = GetFocus();
                            othersEnabled = d.cbActive->GetEnabled() && d.OKBtn->GetEnabled() &&
                                            d.CancelBtn->GetEnabled() && IsWindowEnabled(d.OKBtn->GetHandle());
                            opt1 = d.cbOpt1->GetChecked();
@@ -285,6 +287,7 @@ TEST(ShadowEditorDialog, GreyedWhileInactiveOptionsRoundTripAndByteChecks) {
     EXPECT_EQ(d.ShowModal(), Forms::mrOk);
     EXPECT_TRUE(script.Finished()) << script.Done();
     EXPECT_EQ(enabledWhileInactive, 0);
+    EXPECT_EQ(focusWhileInactive, d.cbActive->GetHandle());
     EXPECT_TRUE(othersEnabled);
     EXPECT_EQ(enabledAfterTick, int(std::size(greyed)));
     EXPECT_FALSE(opt1);
