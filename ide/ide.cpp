@@ -34,7 +34,10 @@ const char* const Usage = "usage: ide.exe palette PACKAGE.dll ...\n"
                           "       ide.exe design FORM.dfm [PACKAGE.dll ...] [--select NAME] "
                           "[--edit NAME.PROPERTY] [--open NAME] [--verb NAME INDEX] [--shots DIR]\n"
                           "       ide.exe copy FORM.dfm [PACKAGE.dll ...] NAME ...\n"
-                          "       ide.exe paste FORM.dfm [PACKAGE.dll ...]\n";
+                          "       ide.exe paste FORM.dfm [PACKAGE.dll ...]\n"
+                          "       ide.exe edition save FORM MENU OUT.vmn\n"
+                          "       ide.exe edition open FORM MENU IN.vmn OUTFORM\n"
+                          "       ide.exe generate FORM MENU SOURCEMENU OUTFORM\n";
 
 bool IsPackageName(const String& Arg) {
     return Arg.size() > 4 && SysUtils::SameText(Arg.substr(Arg.size() - 4), ".dll");
@@ -79,8 +82,10 @@ int wmain(int argc, wchar_t** argv) {
         std::fputs(Usage, stderr);
         return 2;
     }
+    // The manager outlives the handler: an exception raised in a package's code is reported while the
+    // package is still loaded (its destructor or type may live there).
+    Ide::TPackageManager ide;
     try {
-        Ide::TPackageManager ide;
         if (command == "palette") {
             for (size_t i = 1; i < args.size(); ++i)
                 ide.LoadPackage(args[i]);

@@ -87,3 +87,43 @@ echo "A form written by hand, its popup menu previewed with entry 1 highlighted:
 "$root/tools/wine/wine-run.sh" "$win/menushow.exe" "$(winepath -w "$root/tests/menus/forms/popup.dfm" 2>/dev/null)" \
   --popup PopupMenu1 --select 1 --shot "$(winepath -w "$out/popup-preview.png" 2>/dev/null)" &&
   echo "  $out/popup-preview.png"
+
+# ---- Design time (VeskMenus in the IDE stand-in): a design session of ide/DesignDemo.dfm with the package
+# loaded; pictures of the form designer, the palette and the Object Inspector, of the menu designer opened by
+# the component's verb, and of the bar and shadow dialogs opened by their property editors; then the edition
+# commands on the same form.
+echo
+echo "Running ide.exe design on ide/DesignDemo.dfm with VeskMenus.dll: its windows, the menu designer and the two dialogs..."
+design="$root/docs/images/design"
+mkdir -p "$design"
+w() { winepath -w "$1" 2>/dev/null; }
+demo_form=$(w "$root/ide/DesignDemo.dfm")
+session() { # DIR, then the session's options
+  local dir=$1
+  shift
+  rm -rf "$dir"
+  "$root/tools/wine/wine-run.sh" "$win/ide.exe" design "$demo_form" "$(w "$win/VeskMenus.dll")" "$@" \
+    --shots "$(w "$dir")" | tr -d '\r' | sed 's/^/  /'
+}
+session "$out/design-session" --select VeskMenu1
+cp "$out/design-session/form.png" "$design/form-designer.png"
+cp "$out/design-session/inspector.png" "$design/object-inspector.png"
+cp "$out/design-session/palette.png" "$design/palette.png"
+session "$out/design-verb" --select VeskMenu1 --verb VeskMenu1 0
+cp "$out/design-verb/verb-1.png" "$design/menu-designer.png"
+session "$out/design-bar" --select VeskMenu1 --edit VeskMenu1.MenuBar
+cp "$out/design-bar/dialog.png" "$design/bar-dialog.png"
+session "$out/design-shadow" --select VeskMenuItem1 --edit VeskMenuItem1.Shadow
+cp "$out/design-shadow/dialog.png" "$design/shadow-dialog.png"
+echo "Pictures for the README: $(cd "$design" && echo *.png)"
+
+echo
+echo "The edition commands: VeskMenu1's items saved as an edition, opened onto a copy of the form, and items generated for MainMenu1:"
+cp "$root/ide/DesignDemo.dfm" "$out/DesignDemo.dfm"
+ide_run() { "$root/tools/wine/wine-run.sh" "$win/ide.exe" "$@" | tr -d '\r' | sed 's/^/  /'; }
+ide_run edition save "$(w "$out/DesignDemo.dfm")" VeskMenu1 "$(w "$out/demo.vmn")"
+echo "  demo.vmn: $(stat -c %s "$out/demo.vmn") bytes, starting $(head -c 4 "$out/demo.vmn"), records: $(grep -a -o TPF0 "$out/demo.vmn" | wc -l)"
+ide_run edition open "$(w "$out/DesignDemo.dfm")" VeskMenu1 "$(w "$out/demo.vmn")" "$(w "$out/DesignDemo-opened.dfm")"
+echo "  DesignDemo-opened.dfm: items $(grep -c ': TVeskMenuItem' "$out/DesignDemo-opened.dfm")"
+ide_run generate "$(w "$out/DesignDemo.dfm")" VeskMenu1 MainMenu1 "$(w "$out/DesignDemo-generated.dfm")"
+echo "  DesignDemo-generated.dfm: items $(grep -c ': TVeskMenuItem' "$out/DesignDemo-generated.dfm") (three before, one per entry of MainMenu1 added)"
