@@ -68,11 +68,7 @@ TCustomForm::TCustomForm(TComponent* AOwner)
 TCustomForm::~TCustomForm() {
     auto& list = FormList();
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
-    try {
-        FOnDestroy(this);
-    } catch (...) {
-        if (Application) Application->HandleException(this);
-    }
+    DoDestroy();
     // The form's window goes while the form is still a form (its messages reach this class's WndProc).
     Destroying();
     DestroyHandle();
@@ -310,6 +306,16 @@ void TCustomForm::IconChanged(TObject*) {
     if (HandleAllocated())
         SendMessageW(GetHandle(), WM_SETICON, ICON_BIG,
                      LPARAM(FIcon->GetEmpty() ? nullptr : FIcon->GetHandle()));
+}
+
+void TCustomForm::DoDestroy() {
+    TNotifyEvent onDestroy = FOnDestroy;
+    FOnDestroy = {};
+    try {
+        onDestroy(this);
+    } catch (...) {
+        if (Application) Application->HandleException(this);
+    }
 }
 
 void TCustomForm::DoCreate() {

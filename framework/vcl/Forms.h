@@ -173,10 +173,13 @@ public:
     void SetOnActivate(const TNotifyEvent& Value) { FOnActivate = Value; }
     const TNotifyEvent& GetOnDeactivate() const { return FOnDeactivate; }
     void SetOnDeactivate(const TNotifyEvent& Value) { FOnDeactivate = Value; }
-    // OnDestroy fires when the form is freed, before its components go; the form's own class is gone by then
-    // (its destructor has run), so a handler of the form frees only what that destructor left alone.
+    // OnDestroy fires when the form is freed, before its components go. From this base's destructor the
+    // form's own class is gone (its destructor has run), so a form whose handler uses the class's members
+    // calls DoDestroy first in its own destructor: the handler then runs once, while they still exist.
     const TNotifyEvent& GetOnDestroy() const { return FOnDestroy; }
     void SetOnDestroy(const TNotifyEvent& Value) { FOnDestroy = Value; }
+    // Fires OnDestroy, once in the form's life (an exception goes to the application's handler).
+    void DoDestroy();
     bool CloseQuery();
     // Frees the form once the messages in the queue before this call are handled.
     void Release();

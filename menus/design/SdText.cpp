@@ -12,7 +12,7 @@ using VeskMenu::TShadowPosition;
 TShadowTextForm* ShadowTextForm = nullptr;
 
 TShadowTextForm::~TShadowTextForm() {
-    VmBar::DestroyWhole(this);
+    DoDestroy(); // FormDestroy frees the working copy, a member of this class
 }
 
 void TShadowTextForm::SetShadowText(VeskMenu::TShadowText* Value) {

@@ -62,14 +62,9 @@ int64_t CheckNumberEdit(Forms::TForm* Form, StdCtrls::TEdit* Edit, const String&
 
 // ==== TVeskMenuBarForm =====================================================================================
 
-void DestroyWhole(Forms::TCustomForm* Form) {
-    Classes::TNotifyEvent onDestroy = Form->GetOnDestroy();
-    Form->SetOnDestroy({});
-    onDestroy(Form);
-}
-
+// FormDestroy frees the working copy, a member of this class: it runs while the class is whole.
 TVeskMenuBarForm::~TVeskMenuBarForm() {
-    DestroyWhole(this);
+    DoDestroy();
 }
 
 void TVeskMenuBarForm::SetInfo(VeskMenu::TVeskMenuBar* Value) {

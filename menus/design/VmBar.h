@@ -104,10 +104,6 @@ Colorbtn::TColorButton* PlaceColorButton(Forms::TForm* Form, StdCtrls::TLabel* L
 int64_t CheckNumberEdit(Forms::TForm* Form, StdCtrls::TEdit* Edit, const String& OldText, const char* Kind,
                         const char* Name, int64_t Min, int64_t Max);
 
-// Fires Form's OnDestroy once, from the destructor of Form's own class, while its fields still exist (the
-// form's base would fire it after they are gone), and takes it off the form.
-void DestroyWhole(Forms::TCustomForm* Form);
-
 void Initialization();
 void Finalization();
 
