@@ -126,15 +126,7 @@ struct TRecordBlocks {
 // The modal run: the program's windows disabled while the dialog is open, then (also when the call raises)
 // enabled again and the window that was active activated again.
 bool RunModal(PAGESETUPDLGW& Record) {
-    struct TRestore {
-        HWND Active;
-        Forms::TTaskWindowList Disabled;
-        TRestore() : Active(GetActiveWindow()), Disabled(Forms::DisableTaskWindows(nullptr)) {}
-        ~TRestore() {
-            Forms::EnableTaskWindows(Disabled);
-            if (Active && IsWindow(Active)) SetActiveWindow(Active);
-        }
-    } restore;
+    Forms::TTaskModal modal;
     return PageSetupDlgW(&Record) != FALSE;
 }
 

@@ -40,20 +40,10 @@ HWND TCommonDialog::OwnerWindow() {
 }
 
 bool TCommonDialog::TaskModalDialog(const std::function<BOOL()>& Dialog) {
-    // Invariant 2.
-    struct TRestore {
-        HWND Active;
-        Forms::TTaskWindowList Disabled;
-        TRestore() : Active(GetActiveWindow()), Disabled(Forms::DisableTaskWindows(nullptr)) {}
-        ~TRestore() {
-            Forms::EnableTaskWindows(Disabled);
-            if (Active && IsWindow(Active)) SetActiveWindow(Active);
-        }
-    };
     FOnShow(this);
     bool result;
     {
-        TRestore restore;
+        Forms::TTaskModal modal; // invariant 2
         result = Dialog() != FALSE;
     }
     FOnClose(this);

@@ -395,4 +395,23 @@ TTaskWindowList DisableTaskWindows(HWND ActiveWindow);
 // Enables the windows of the list that still exist and empties it; a second call does nothing.
 void EnableTaskWindows(TTaskWindowList& WindowList);
 
+// A modal run of a system dialog, as a scope: while it lives the thread's other windows are disabled; at its
+// end (also by an exception) they are enabled and the window that was active is activated again.
+//
+//   { Forms::TTaskModal modal; ok = ChooseColorW(&cc); }
+class TTaskModal {
+public:
+    TTaskModal() : FActive(GetActiveWindow()), FDisabled(DisableTaskWindows(nullptr)) {}
+    TTaskModal(const TTaskModal&) = delete;
+    TTaskModal& operator=(const TTaskModal&) = delete;
+    ~TTaskModal() {
+        EnableTaskWindows(FDisabled);
+        if (FActive && IsWindow(FActive)) SetActiveWindow(FActive);
+    }
+
+private:
+    HWND FActive;
+    TTaskWindowList FDisabled;
+};
+
 } // namespace Forms
