@@ -4,30 +4,12 @@ move buttons, the picture of the generated entries (Image) and one picture per e
 (the items of pupVM). Run it again after changing a drawing or the form."""
 import os
 import struct
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "runtime", "res"))
 
-PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
-           (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255),
-           (255, 0, 255), (0, 255, 255), (255, 255, 255)]
-(BLACK, MAROON, GREEN, OLIVE, NAVY, PURPLE, TEAL, SILVER, GREY, RED, LIME, YELLOW, BLUE, FUCHSIA, AQUA,
- WHITE) = range(16)
-
-
-def bmp16(pixels):
-    """A 4-bit bitmap file of the rows (top row first)."""
-    h, w = len(pixels), len(pixels[0])
-    stride = ((w * 4 + 31) // 32) * 4
-    bits = b""
-    for row in reversed(pixels):
-        line = bytearray(stride)
-        for x, c in enumerate(row):
-            line[x // 2] |= c << (4 if x % 2 == 0 else 0)
-        bits += bytes(line)
-    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 4, 0, len(bits), 0, 0, 16, 16)
-    offset = 14 + len(info) + len(palette)
-    return struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset) + info + palette + bits
+from bitmap16 import BLACK, BLUE, FUCHSIA, GREEN, GREY, NAVY, OLIVE, PURPLE, RED, SILVER, TEAL, WHITE, YELLOW, bmp16
 
 
 def canvas(back):

@@ -8,30 +8,12 @@
 Run it again after changing a drawing."""
 import os
 import struct
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
 
-# The standard 16-colour palette (red, green, blue).
-PALETTE = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
-           (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0), (0, 0, 255),
-           (255, 0, 255), (0, 255, 255), (255, 255, 255)]
-BLACK, MAROON, SILVER, GREY, RED, WHITE = 0, 1, 7, 8, 9, 15
-
-
-def bmp16(pixels):
-    """A 4-bit bitmap file of the rows (top row first)."""
-    h, w = len(pixels), len(pixels[0])
-    stride = ((w * 4 + 31) // 32) * 4
-    bits = b""
-    for row in reversed(pixels):
-        line = bytearray(stride)
-        for x, c in enumerate(row):
-            line[x // 2] |= c << (4 if x % 2 == 0 else 0)
-        bits += bytes(line)
-    palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
-    info = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 4, 0, len(bits), 2835, 2835, 16, 16)
-    offset = 14 + len(info) + len(palette)
-    return struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset) + info + palette + bits
+from bitmap16 import BLACK, MAROON, SILVER, GREY, RED, WHITE, bmp16
 
 
 def check():
@@ -118,6 +100,6 @@ def cursor():
     return header + entry + image
 
 
-for name, data in [("check.bmp", bmp16(check())), ("radio.bmp", bmp16(radio())), ("menu.cur", cursor())]:
+for name, data in [("check.bmp", bmp16(check(), 2835)), ("radio.bmp", bmp16(radio(), 2835)), ("menu.cur", cursor())]:
     with open(os.path.join(HERE, name), "wb") as f:
         f.write(data)
